@@ -1,0 +1,133 @@
+// Bitmap intake: the input format, the header fields, the row size and the
+// capture of the pixel data.
+//
+// An uncompressed 4-bit Windows bitmap starts with a 54-byte header. Four
+// little-endian 32-bit fields of it matter here:
+//
+//   bytes  2..5   filesize   size of the whole file
+//   bytes 10..13  offset     file position of the first pixel byte
+//   bytes 18..21  width      pixels per row
+//   bytes 22..25  height     rows; negative for a top-down bitmap
+//
+// The colour table between the header and the pixel data is skipped: the
+// pixels are palette indices and stay so. Each stored row holds two pixels
+// to a byte, the left one in the high half, and is padded to a multiple of
+// 4 bytes. Rows are stored bottom row first unless the height is negative.
+// Nothing else in the header (signature, bit count, compression) is checked.
+#include "bmp_intake.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace bmp4c {
+namespace {
+
+constexpr int filesizefield = 2;
+constexpr int offsetfield = 10;
+constexpr int widthfield = 18;
+constexpr int heightfield = 22;
+
+// Buffer positions and file counters are signed 32-bit values, so no
+// buffer may hold more bytes than the largest of them.
+constexpr std::int64_t largestposition = 2147483647;
+
+// The buffer grows with the data actually read, never beyond its capacity,
+// so a header that claims a huge image costs no memory by itself.
+constexpr std::int64_t firstallocation = 64 * 1024;
+
+const char *const shortheadererror = "Incomplete header\n";
+const char *const allocationerror = "Error allocating bitmap memory\n";
+
+// Reads one byte into bword; false once the input has ended.
+bool readbyte() {
+  const int c = std::getc(binaryfile);
+  if (c == EOF) {
+    return false;
+  }
+  bword = static_cast<std::uint8_t>(c);
+  return true;
+}
+
+// The little-endian field at a header position, assembled unsigned and
+// then taken as a signed 32-bit value (2^31 and above read as negative).
+std::int32_t headerfield(int position) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = value << 8 | bmpheader[static_cast<std::size_t>(position + i)];
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+void growbuffer() {
+  const std::int64_t wanted =
+      std::min<std::int64_t>(capacity, std::max(firstallocation, 2 * std::int64_t{allocated}));
+  void *grown = std::realloc(bmpdata, static_cast<std::size_t>(wanted));
+  if (grown == nullptr) {
+    fail(allocationerror);
+  }
+  bmpdata = static_cast<std::uint8_t *>(grown);
+  allocated = static_cast<std::int32_t>(wanted);
+}
+
+} // namespace
+
+void readheader() {
+  filecounter = 0;
+  for (headercount = 0; headercount < headersize; ++headercount) {
+    if (!readbyte()) {
+      fail(shortheadererror);
+    }
+    ++filecounter;
+    bmpheader[static_cast<std::size_t>(headercount)] = bword;
+  }
+  offset = headerfield(offsetfield);
+  filesize = headerfield(filesizefield);
+  width = headerfield(widthfield);
+  height = headerfield(heightfield);
+}
+
+std::int32_t storedrowsize(std::int32_t pixels) {
+  if (pixels <= 0) {
+    return 0;
+  }
+  return (pixels % 8 != 0) ? (pixels / 8 + 1) * 4 : pixels / 2;
+}
+
+void preparebuffer() {
+  rowsize = storedrowsize(width);
+  const std::int64_t needed = imagerows() * rowsize + 1;
+  if (needed > largestposition) {
+    fail(allocationerror);
+  }
+  capacity = static_cast<std::int32_t>(needed);
+}
+
+void capturepixels() {
+  // Skip the colour table; capture starts once the byte before offset has
+  // been read, so an offset inside the header never starts it.
+  while (packstart == 0 && filecounter < filesize) {
+    ++filecounter;
+    if (!readbyte()) {
+      return;
+    }
+    if (filecounter == offset) {
+      count = 0;
+      packstart = 1;
+    }
+  }
+  // Bytes past the capacity could never be written out, so reading stops
+  // there; an input that ends early leaves the rest of the buffer as 0.
+  while (packstart == 1 && filecounter < filesize && count < capacity) {
+    ++filecounter;
+    const int c = std::getc(binaryfile);
+    if (c == EOF) {
+      return;
+    }
+    if (count == allocated) {
+      growbuffer();
+    }
+    bmpdata[count++] = static_cast<std::uint8_t>(c);
+  }
+}
+
+} // namespace bmp4c
