@@ -11,6 +11,7 @@ namespace {
 
 constexpr int itemsperline = 8;
 constexpr std::size_t outbuffersize = 64 * 1024;
+constexpr char hexdigits[] = "0123456789abcdef";
 
 char outbuffer[outbuffersize];
 std::size_t outlength = 0;
@@ -44,10 +45,6 @@ void writeitem(std::uint8_t stored) {
   put(item, itemcount == itemsperline ? sizeof item : sizeof item - 1);
 }
 
-char hexdigit(int value) {
-  return static_cast<char>(value < 10 ? '0' + value : 'a' + (value - 10));
-}
-
 // The stored row that comes out at a given line of the image.
 std::int64_t storedrow(std::int64_t line, std::int64_t rows) {
   return height > 0 ? rows - 1 - line : line;
@@ -56,8 +53,8 @@ std::int64_t storedrow(std::int64_t line, std::int64_t rows) {
 } // namespace
 
 void hexconvert(std::uint8_t b) {
-  temph = static_cast<std::uint8_t>(hexdigit(b >> 4));
-  templ = static_cast<std::uint8_t>(hexdigit(b & 0x0f));
+  temph = static_cast<std::uint8_t>(hexdigits[b >> 4]);
+  templ = static_cast<std::uint8_t>(hexdigits[b & 0x0f]);
 }
 
 void writepreamble() {
@@ -85,8 +82,10 @@ void writepixels() {
       for (std::int64_t col = 0; col < halfwidth; ++col) {
         writeitem(pixelbyte(start + col));
       }
-      carry = pixelbyte(start + halfwidth) & 0xf0;
-      carrying = oddwidth;
+      if (oddwidth) {
+        carry = static_cast<std::uint8_t>(pixelbyte(start + halfwidth) & 0xf0);
+        carrying = true;
+      }
     } else {
       for (std::int64_t col = 0; col <= halfwidth; ++col) {
         const std::uint8_t b = pixelbyte(start + col);
