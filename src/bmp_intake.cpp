@@ -35,13 +35,15 @@ constexpr std::int64_t largestposition = 2147483647;
 // so a header that claims a huge image costs no memory by itself.
 constexpr std::int64_t firstallocation = 64 * 1024;
 
+constexpr int endofinput = std::filebuf::traits_type::eof();
+
 const char *const shortheadererror = "Incomplete header\n";
 const char *const allocationerror = "Error allocating bitmap memory\n";
 
 // Reads one byte into bword; false once the input has ended.
 bool readbyte() {
-  const int c = std::getc(binaryfile);
-  if (c == EOF) {
+  const int c = binaryfile.sbumpc();
+  if (c == endofinput) {
     return false;
   }
   bword = static_cast<std::uint8_t>(c);
@@ -67,6 +69,21 @@ void growbuffer() {
   }
   bmpdata = static_cast<std::uint8_t *>(grown);
   allocated = static_cast<std::int32_t>(wanted);
+}
+
+// Reads into bmpdata up to position stop; false once the input has ended,
+// which leaves the positions not reached reading as 0.
+bool capturerun(std::int32_t stop) {
+  // Locals: a store through a byte pointer could alias the shared counters.
+  std::uint8_t *const data = bmpdata;
+  std::int32_t position = count;
+  int c = 0;
+  while (position < stop && (c = binaryfile.sbumpc()) != endofinput) {
+    data[position++] = static_cast<std::uint8_t>(c);
+  }
+  filecounter += position - count;
+  count = position;
+  return c != endofinput;
 }
 
 } // namespace
@@ -115,18 +132,20 @@ void capturepixels() {
       packstart = 1;
     }
   }
+  if (packstart == 0) {
+    return;
+  }
   // Bytes past the capacity could never be written out, so reading stops
-  // there; an input that ends early leaves the rest of the buffer as 0.
-  while (packstart == 1 && filecounter < filesize && count < capacity) {
-    ++filecounter;
-    const int c = std::getc(binaryfile);
-    if (c == EOF) {
-      return;
-    }
+  // there as well as at filesize.
+  const std::int32_t end = static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{filesize} - filecounter, capacity));
+  while (count < end) {
     if (count == allocated) {
       growbuffer();
     }
-    bmpdata[count++] = static_cast<std::uint8_t>(c);
+    if (!capturerun(std::min(end, allocated))) {
+      return;
+    }
   }
 }
 

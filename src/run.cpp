@@ -31,10 +31,8 @@ void askname(const char *prompt, std::string &name) {
 // first read, so it is refused as the unreadable input it is.
 void openbinaryfile() {
   std::error_code ignored;
-  if (!std::filesystem::is_directory(binaryfilename, ignored)) {
-    binaryfile = std::fopen(binaryfilename.c_str(), "rb");
-  }
-  if (binaryfile == nullptr) {
+  if (std::filesystem::is_directory(binaryfilename, ignored) ||
+      binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
     std::printf("%s %s \n", binaryerror, binaryfilename.c_str());
     std::exit(exitfailure);
   }
@@ -54,7 +52,7 @@ void opentextfile() {
 }
 
 void closefiles() {
-  std::fclose(binaryfile);
+  binaryfile.close();
   if (std::fclose(textfile) != 0) {
     fail(writeerror);
   }

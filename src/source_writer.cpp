@@ -4,18 +4,34 @@
 
 #include "bmp_intake.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace bmp4c {
 namespace {
 
 constexpr int itemsperline = 8;
-constexpr std::size_t outbuffersize = 64 * 1024;
 constexpr char hexdigits[] = "0123456789abcdef";
+
+// An item is "0x", two digits and a comma, with a newline after every
+// eighth: five or six characters, copied as eight from its table entry, so
+// the buffer keeps room for eight past the last item.
+constexpr std::size_t itemlength = 5;
+constexpr std::size_t itemroom = 8;
+constexpr std::size_t linelength = itemsperline * itemlength + 1;
+constexpr std::size_t outbuffersize = 256 * 1024;
 
 char outbuffer[outbuffersize];
 std::size_t outlength = 0;
 int itemcount = 0;
+
+// The item for each stored byte: the digits of its complement, and the
+// newline that follows when the item ends a line.
+char itemtexts[256][itemroom];
+
+// Positions the capture never reached are written from here.
+constexpr std::int64_t zeroslength = 4096;
+const std::uint8_t zeros[zeroslength] = {};
 
 void flushoutput() {
   if (std::fwrite(outbuffer, 1, outlength, textfile) != outlength) {
@@ -32,17 +48,71 @@ void put(const char *text, std::size_t length) {
   outlength += length;
 }
 
-// One item for a stored byte: its two pixels are complemented, and a
-// newline follows every eighth item, counted across rows.
-void writeitem(std::uint8_t stored) {
-  bword = static_cast<std::uint8_t>(~stored);
-  hexconvert(bword);
-  if (itemcount == itemsperline) {
-    itemcount = 0;
+void prepareitems() {
+  for (int stored = 0; stored < 256; ++stored) {
+    bword = static_cast<std::uint8_t>(~stored);
+    hexconvert(bword);
+    const char item[itemroom] = {'0', 'x', static_cast<char>(temph), static_cast<char>(templ),
+                                 ',', '\n'};
+    std::memcpy(itemtexts[stored], item, itemroom);
   }
-  ++itemcount;
-  const char item[] = {'0', 'x', static_cast<char>(temph), static_cast<char>(templ), ',', '\n'};
-  put(item, itemcount == itemsperline ? sizeof item : sizeof item - 1);
+}
+
+// Copies the item for a stored byte and returns where the next one goes.
+// The counter of items on the line is a local of the caller: a store
+// through a char pointer could alias a variable of the module.
+char *copyitem(char *out, std::uint8_t stored, int &line) {
+  std::memcpy(out, itemtexts[stored], itemroom);
+  line = line == itemsperline - 1 ? 0 : line + 1;
+  return out + (line == 0 ? itemlength + 1 : itemlength);
+}
+
+// Items for n stored bytes, as many as the buffer takes at a time: the
+// items that finish the current line, then whole lines of eight, whose
+// places are known in advance, then the rest.
+void writeitems(const std::uint8_t *stored, std::int64_t n) {
+  while (n > 0) {
+    if (outbuffersize - outlength < linelength + itemroom) {
+      flushoutput();
+    }
+    // Every eight items in a row take one line, wherever they start.
+    const auto fits = static_cast<std::int64_t>((outbuffersize - outlength - itemroom) /
+                                                linelength * itemsperline);
+    const std::int64_t batch = std::min(n, fits);
+    const std::uint8_t *const end = stored + batch;
+    char *out = outbuffer + outlength;
+    int line = itemcount;
+    while (stored < end && line != 0) {
+      out = copyitem(out, *stored++, line);
+    }
+    for (; end - stored >= itemsperline; stored += itemsperline, out += linelength) {
+      for (int i = 0; i < itemsperline; ++i) {
+        std::memcpy(out + static_cast<std::size_t>(i) * itemlength, itemtexts[stored[i]], itemroom);
+      }
+    }
+    while (stored < end) {
+      out = copyitem(out, *stored++, line);
+    }
+    itemcount = line;
+    outlength = static_cast<std::size_t>(out - outbuffer);
+    n -= batch;
+  }
+}
+
+void writeitem(std::uint8_t stored) {
+  writeitems(&stored, 1);
+}
+
+// Items for the n stored bytes from a buffer position; positions the
+// capture never reached read as 0.
+void writerow(std::int64_t start, std::int64_t n) {
+  const std::int64_t present = std::clamp<std::int64_t>(count - start, 0, n);
+  if (present > 0) {
+    writeitems(bmpdata + start, present);
+  }
+  for (std::int64_t absent = n - present; absent > 0; absent -= zeroslength) {
+    writeitems(zeros, std::min(absent, zeroslength));
+  }
 }
 
 // The stored row that comes out at a given line of the image.
@@ -70,6 +140,7 @@ void writepreamble() {
 // pixels of that row shift by half a byte. A carried pixel with no row
 // left to join is paired with a 0 pixel.
 void writepixels() {
+  prepareitems();
   itemcount = 0;
   const std::int64_t rows = width <= 0 ? 0 : imagerows();
   const std::int64_t halfwidth = width / 2;
@@ -79,9 +150,7 @@ void writepixels() {
   for (std::int64_t line = 0; line < rows; ++line) {
     const std::int64_t start = storedrow(line, rows) * rowsize;
     if (!carrying) {
-      for (std::int64_t col = 0; col < halfwidth; ++col) {
-        writeitem(pixelbyte(start + col));
-      }
+      writerow(start, halfwidth);
       if (oddwidth) {
         carry = static_cast<std::uint8_t>(pixelbyte(start + halfwidth) & 0xf0);
         carrying = true;

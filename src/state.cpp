@@ -8,7 +8,7 @@ namespace bmp4c {
 
 std::string binaryfilename;
 std::string textfilename;
-std::FILE *binaryfile = nullptr;
+std::filebuf binaryfile;
 std::FILE *textfile = nullptr;
 
 std::array<std::uint8_t, headersize> bmpheader{};

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 namespace bmp4c {
@@ -20,7 +21,7 @@ inline constexpr int exitfailure = 1;
 // The dialogue.
 extern std::string binaryfilename;
 extern std::string textfilename;
-extern std::FILE *binaryfile;
+extern std::filebuf binaryfile; // read a character at a time, in binary
 extern std::FILE *textfile;
 
 // The header and the four fields taken from it.

@@ -48,6 +48,24 @@ TEST(Conversion, ItemsWorkedOutByHand) {
   }
 }
 
+// Output many times the size of the writer's buffer, and every row alike:
+// its 512 bytes run 00 to ff twice, so each item shows where it landed.
+TEST(Conversion, LargeOutputKeepsEveryItemInPlace) {
+  std::string row, items;
+  for (int i = 0; i < 512; ++i) {
+    row += static_cast<char>(i);
+    char item[8];
+    std::snprintf(item, sizeof item, i % 8 == 7 ? "0x%02x,\n" : "0x%02x,", 255 - i % 256);
+    items += item;
+  }
+  std::string stored, expected = preamble(1024, 600);
+  for (int r = 0; r < 600; ++r) stored += row, expected += items;
+  const Folder folder;
+  spill(folder.path / "in.bmp", bitmap(1024, 600, stored));
+  ASSERT_EQ(folder.convert("in.bmp out.h").status, 0);
+  EXPECT_EQ(slurp(folder.path / "out.h"), expected + "};\n");
+}
+
 // A program that includes the output compiles and sees the packed pixels.
 TEST(Conversion, CProgramReadsTheArray) {
   const Folder folder;
