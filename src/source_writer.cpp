@@ -31,6 +31,7 @@ char itemtexts[256][itemroom];
 
 // Positions the capture never reached are written from here.
 constexpr std::int64_t zeroslength = 4096;
+constexpr std::int64_t joinbatch = 4096;
 const std::uint8_t zeros[zeroslength] = {};
 
 void flushoutput() {
@@ -115,6 +116,23 @@ void writerow(std::int64_t start, std::int64_t n) {
   }
 }
 
+// Items for a row whose pixels start half a byte late: each item joins the
+// pixel carried from before with the high half of the next stored byte,
+// whose low half is carried on. Items are joined a batch at a time.
+void writeshiftedrow(std::int64_t start, std::int64_t n, std::uint8_t carry) {
+  std::uint8_t joined[joinbatch];
+  for (std::int64_t done = 0; done < n;) {
+    const std::int64_t batch = std::min(n - done, joinbatch);
+    for (std::int64_t i = 0; i < batch; ++i) {
+      const std::uint8_t b = pixelbyte(start + done + i);
+      joined[i] = static_cast<std::uint8_t>(carry | b >> 4);
+      carry = static_cast<std::uint8_t>(b << 4);
+    }
+    writeitems(joined, batch);
+    done += batch;
+  }
+}
+
 // The stored row that comes out at a given line of the image.
 std::int64_t storedrow(std::int64_t line, std::int64_t rows) {
   return height > 0 ? rows - 1 - line : line;
@@ -156,11 +174,7 @@ void writepixels() {
         carrying = true;
       }
     } else {
-      for (std::int64_t col = 0; col <= halfwidth; ++col) {
-        const std::uint8_t b = pixelbyte(start + col);
-        writeitem(static_cast<std::uint8_t>(carry | b >> 4));
-        carry = static_cast<std::uint8_t>(b << 4);
-      }
+      writeshiftedrow(start, halfwidth + 1, carry);
       carrying = false;
     }
   }
