@@ -71,6 +71,15 @@ void growbuffer() {
   allocated = static_cast<std::int32_t>(wanted);
 }
 
+// Bytes of one stored row of a 4-bit bitmap, padding included: two pixels
+// to a byte, rounded up to whole 4-byte words. No pixels, no bytes.
+std::int32_t storedrowsize(std::int32_t pixels) {
+  if (pixels <= 0) {
+    return 0;
+  }
+  return (pixels % 8 != 0) ? (pixels / 8 + 1) * 4 : pixels / 2;
+}
+
 // Reads into bmpdata up to position stop; false once the input has ended,
 // which leaves the positions not reached reading as 0.
 bool capturerun(std::int32_t stop) {
@@ -101,13 +110,6 @@ void readheader() {
   filesize = headerfield(filesizefield);
   width = headerfield(widthfield);
   height = headerfield(heightfield);
-}
-
-std::int32_t storedrowsize(std::int32_t pixels) {
-  if (pixels <= 0) {
-    return 0;
-  }
-  return (pixels % 8 != 0) ? (pixels / 8 + 1) * 4 : pixels / 2;
 }
 
 void preparebuffer() {

@@ -16,9 +16,6 @@ void readheader();
 void preparebuffer();
 void capturepixels();
 
-// Bytes of one stored row of a 4-bit bitmap, padding included.
-std::int32_t storedrowsize(std::int32_t pixels);
-
 // Rows of the image, whichever way they are stored (a negative height
 // marks a top-down bitmap); wide enough for the most negative height.
 inline std::int64_t imagerows() {
