@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/resource.h>
 
 namespace {
 
@@ -56,6 +57,17 @@ TEST(Dialogue, MessagesStatusesAndFilesLeft) {
     EXPECT_EQ(fs::exists(folder.path / d.out), d.left != nullptr) << d.proves;
     EXPECT_EQ(slurp(folder.path / d.out), d.left ? d.left : "") << d.proves;
   }
+}
+
+// A small file whose header claims 256 MiB of pixels: the buffer follows
+// the data actually read, so the converter stays far below that size.
+TEST(Dialogue, MemoryFollowsTheDataNotTheHeader) {
+  const Folder folder;
+  spill(folder.path / "in.bmp", bitmap(8, (1 << 26) - 1, bytes("12345678")));
+  ASSERT_EQ(folder.convert("in.bmp /dev/null").status, 0);
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 128 * 1024); // kilobytes
 }
 
 // Random fields (huge and negative ones too) and data: every run ends with a
