@@ -29,10 +29,11 @@ int itemcount = 0;
 // newline that follows when the item ends a line.
 char itemtexts[256][itemroom];
 
-// Positions the capture never reached are written from here.
-constexpr std::int64_t zeroslength = 4096;
-constexpr std::int64_t joinbatch = 4096;
-const std::uint8_t zeros[zeroslength] = {};
+// Rows that are not simply a run of the buffer (positions the capture
+// never reached, rows shifted by half a byte) go out this many bytes at a
+// time; the unreached positions are written from zeros.
+constexpr std::int64_t batchlength = 4096;
+const std::uint8_t zeros[batchlength] = {};
 
 void flushoutput() {
   if (std::fwrite(outbuffer, 1, outlength, textfile) != outlength) {
@@ -111,18 +112,18 @@ void writerow(std::int64_t start, std::int64_t n) {
   if (present > 0) {
     writeitems(bmpdata + start, present);
   }
-  for (std::int64_t absent = n - present; absent > 0; absent -= zeroslength) {
-    writeitems(zeros, std::min(absent, zeroslength));
+  for (std::int64_t absent = n - present; absent > 0; absent -= batchlength) {
+    writeitems(zeros, std::min(absent, batchlength));
   }
 }
 
 // Items for a row whose pixels start half a byte late: each item joins the
 // pixel carried from before with the high half of the next stored byte,
-// whose low half is carried on. Items are joined a batch at a time.
+// whose low half is carried on.
 void writeshiftedrow(std::int64_t start, std::int64_t n, std::uint8_t carry) {
-  std::uint8_t joined[joinbatch];
+  std::uint8_t joined[batchlength];
   for (std::int64_t done = 0; done < n;) {
-    const std::int64_t batch = std::min(n - done, joinbatch);
+    const std::int64_t batch = std::min(n - done, batchlength);
     for (std::int64_t i = 0; i < batch; ++i) {
       const std::uint8_t b = pixelbyte(start + done + i);
       joined[i] = static_cast<std::uint8_t>(carry | b >> 4);
