@@ -54,10 +54,21 @@ inline void spill(const fs::path &file, const std::string &content) {
   std::ofstream(file, std::ios::binary) << content;
 }
 
+// A path quoted for the shell.
+inline std::string quoted(const fs::path &path) {
+  return std::string("'").append(path.string()).append("'");
+}
+
 struct Outcome {
   int status;
   std::string said; // standard output and standard error
 };
+
+// Runs a shell command, keeping what it says in a file beside it.
+inline Outcome run(const std::string &command, const fs::path &said) {
+  const int status = std::system((command + " >" + quoted(said) + " 2>&1").c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(said)};
+}
 
 // A fresh folder for one run, removed afterwards.
 struct Folder {
@@ -70,8 +81,6 @@ struct Folder {
   // Starts the converter in this folder with the answers on its input.
   Outcome convert(const std::string &answers) const {
     spill(path / "answers", answers);
-    const std::string run = "cd '" + path.string() + "' && '" BMP4C_PATH "' <answers >said 2>&1";
-    const int status = std::system(run.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(path / "said")};
+    return run("cd '" + path.string() + "' && '" BMP4C_PATH "' <answers", path / "said");
   }
 };
