@@ -1,28 +1,23 @@
-/* Prints the size and bytes of two converted images in one program: each
-   array is renamed while its header is included, and the first image's
-   size is kept in names of its own before the second defines WIDTH and
-   HEIGHT again. */
+// Two images in one program: each array is renamed while its file is
+// included, and the first image's size is kept in names of its own before
+// the second defines WIDTH and HEIGHT again. Prints, for each image, its
+// width, height and bytes.
 #include <stdio.h>
 
 #define bitmap logo
 #include "logo.h"
 #undef bitmap
-enum { logowidth = WIDTH, logoheight = HEIGHT };
+const int logowidth = WIDTH, logoheight = HEIGHT;
 #undef WIDTH
 #undef HEIGHT
-
 #define bitmap icon
 #include "icon.h"
 #undef bitmap
 
-static void show(int width, int height, const char *data, size_t size) {
-  printf("%d %d:", width, height);
-  for (size_t i = 0; i < size; ++i) printf(" %02x", data[i] & 255);
-  printf("\n");
-}
-
 int main(void) {
-  show(logowidth, logoheight, logo, sizeof logo);
-  show(WIDTH, HEIGHT, icon, sizeof icon);
+  printf("%d %d:", logowidth, logoheight);
+  for (size_t i = 0; i < sizeof logo; ++i) printf(" %02x", logo[i] & 255);
+  printf(", %d %d:", WIDTH, HEIGHT);
+  for (size_t i = 0; i < sizeof icon; ++i) printf(" %02x", icon[i] & 255);
   return 0;
 }

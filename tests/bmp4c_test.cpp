@@ -1,0 +1,192 @@
+// bmp4c as its users meet it, each run in a fresh folder: the converter's
+// transcript, exit status and files left, for runs worked out by hand and
+// for random bitmaps worked out pixel by pixel; then a CMake project that
+// embeds two images with bmp4c_add_image.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/wait.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// A file's bytes; "(none)" if there is no such file.
+std::string slurp(const fs::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(none)";
+}
+
+// A 54-byte header with the given fields, zeros up to offset (at most 64 KiB
+// of them), then the stored rows. A negative filesize means the real size.
+std::string bitmap(std::int32_t width, std::int32_t height, const std::string &stored,
+                   std::int32_t offset = 118, std::int64_t filesize = -1) {
+  auto le32 = [](std::int64_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+  };
+  const std::int64_t start = std::clamp(offset, 54, 1 << 16);
+  return "BM" + le32(filesize < 0 ? start + std::ssize(stored) : filesize) + le32(0) +
+         le32(offset) + le32(40) + le32(width) + le32(height) + "\1\0\4\0"s +
+         std::string(start - 30, '\0') + stored;
+}
+
+// A fresh folder, removed afterwards, where shell commands run.
+struct Folder {
+  std::string name = (fs::temp_directory_path() / "bmp4c-XXXXXX").string();
+  fs::path path = mkdtemp(name.data());
+  ~Folder() {
+    fs::remove_all(path);
+  }
+  // The command's exit status; what it printed is left in the file "said".
+  int run(const std::string &command) const {
+    const int status =
+        std::system(("cd '" + path.string() + "' && " + command + " >said 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+// clang-format off
+const std::string prompts = "This file convert a 4-bit BMP into 2-bit DC.b file \nPls enter binary file name to read: \nPls enter text file name to write: \n";
+const std::string done = "Convertion Completed\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
+// A 5x3 image whose pixels are 0 to e in reading order, stored bottom row first with
+// padding (fff) that must never show, and what the converter makes of it.
+const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
+const std::string itsitems = "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = {\n0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x1f,\n};\n";
+// clang-format on
+
+struct Case {
+  std::string proves, input, answers, said; // input: in.bmp, if any; said: after the prompts
+  int status;
+  std::string out = "(none)"; // out.h as the run leaves it
+};
+
+// Beside in.bmp, every run finds link.bmp, a link to it.
+// clang-format off
+const Case cases[] = {
+  {"rows top down, padding dropped, v as 15-v; a row's last pixel joins the next one's first, the very last gets f; eight items a line", fivebythree, "in.bmp out.h", done, 0, itsitems},
+  {"a top-down bitmap, and names on two lines", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.bmp\nout.h\n", done, 0, itsitems},
+  {"missing input: named, and no output made", "", "none.bmp out.h", badinput + "none.bmp \n", 1},
+  {"no answers: an empty name", "", "", badinput + " \n", 1},
+  {"a folder as input", "", ". out.h", badinput + ". \n", 1},
+  {"a long name is kept whole", "", std::string(3000, 'n') + " out.h", badinput + std::string(3000, 'n') + " \n", 1},
+  {"output in a missing folder", fivebythree, "in.bmp nowhere/out.h", badoutput, 1},
+  {"30-byte input: short header, empty output", fivebythree.substr(0, 30), "in.bmp out.h", "Incomplete header\n", 1, ""},
+  {"the same name twice leaves the bitmap intact", fivebythree, "in.bmp in.bmp", badoutput, 1},
+  {"the same file by another name", fivebythree, "in.bmp ./in.bmp", badoutput, 1},
+  {"the same file through a link", fivebythree, "in.bmp link.bmp", badoutput, 1},
+  {"a full disk", fivebythree, "in.bmp /dev/full", "Error writing text file\n", 1},
+  {"a buffer past 2^31-1 bytes, empty output", bitmap(8, 1 << 30, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
+  {"the most negative height", bitmap(8, INT32_MIN, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
+};
+// clang-format on
+
+void check(const Case &c) {
+  const Folder folder;
+  if (!c.input.empty()) std::ofstream(folder.path / "in.bmp", std::ios::binary) << c.input;
+  std::ofstream(folder.path / "answers") << c.answers;
+  fs::create_symlink("in.bmp", folder.path / "link.bmp");
+  EXPECT_EQ(folder.run(BMP4C_PATH " <answers"), c.status) << c.proves;
+  EXPECT_EQ(slurp(folder.path / "said"), prompts + c.said) << c.proves;
+  EXPECT_EQ(slurp(folder.path / "in.bmp"), c.input.empty() ? "(none)" : c.input) << c.proves;
+  EXPECT_EQ(slurp(folder.path / "out.h"), c.out) << c.proves;
+}
+
+// What the converter must make of a bitmap file, worked out one pixel at a
+// time from its fields (filesize as the header gives it).
+Case expected(const std::string &proves, const std::string &file, std::int64_t width,
+              std::int64_t height, std::int64_t offset, std::int64_t filesize) {
+  if (file.size() < 54) return {proves, file, "in.bmp out.h", "Incomplete header\n", 1, ""};
+  const std::int64_t rows = std::abs(height), rowsize = width > 0 ? (width + 7) / 8 * 4 : 0;
+  if (rows * rowsize >= INT32_MAX)
+    return {proves, file, "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""};
+  // Capture starts once the byte before offset is read, and stops at filesize or the buffer's end.
+  std::string data, digits; // digits: each pixel v as the hex digit of 15 - v, in reading order
+  if (offset > 54 && offset <= std::min<std::int64_t>(filesize, std::ssize(file)))
+    data = file.substr(offset, std::min(filesize - offset, rows * rowsize + 1));
+  for (std::int64_t line = 0; width > 0 && line < rows; ++line) {
+    for (std::int64_t x = 0; x < width; ++x) {
+      const auto at =
+          static_cast<std::size_t>((height > 0 ? rows - 1 - line : line) * rowsize + x / 2);
+      const int stored = at < data.size() ? static_cast<std::uint8_t>(data[at]) : 0;
+      digits += "fedcba9876543210"[x % 2 ? stored & 15 : stored >> 4];
+    }
+  }
+  std::string out = "#define WIDTH " + std::to_string(width) + "\n#define HEIGHT " +
+                    std::to_string(rows) + "\nchar bitmap[] = {\n";
+  if (digits.size() % 2) digits += 'f';
+  for (std::size_t i = 0; i < digits.size(); i += 2)
+    out += "0x" + digits.substr(i, 2) + (i % 16 == 14 ? ",\n" : ",");
+  return {proves, file, "in.bmp out.h", done, 0, out + "};\n"};
+}
+
+// The runs worked out by hand; then random fields (huge and negative ones
+// too) and data. A huge width only comes with a height of no rows or too
+// large a buffer, to keep outputs small.
+TEST(Converter, RunsAsWorkedOut) {
+  for (const Case &c : cases) check(c);
+  std::mt19937 rng(2026);
+  auto pick = [&](std::vector<std::int64_t> odd, std::int64_t low, std::int64_t high) {
+    return static_cast<std::int32_t>(rng() % 3 ? std::uniform_int_distribution(low, high)(rng)
+                                               : odd[rng() % odd.size()]);
+  };
+  std::string noise(200000, '\0');
+  for (char &c : noise) c = static_cast<char>(rng());
+  // Rows longer than the writer's batches, and output many times its buffer.
+  check(expected("8195x65", bitmap(8195, 65, noise), 8195, 65, 118, 118 + 200000));
+  for (int i = 0; i < 300; ++i) {
+    const std::int32_t width = pick({0, -1, INT32_MIN, INT32_MAX, 1 << 30}, 1, 40),
+                       offset = pick({0, 54, INT32_MAX, -7}, 54, 130);
+    const std::int32_t height =
+        width > 40 ? pick({0, INT32_MIN}, 0, 0) : pick({INT32_MIN, INT32_MAX, 1 << 29}, -12, 12);
+    const std::int64_t filesize = pick({-1, INT32_MAX, INT32_MIN}, 0, 600); // -1: the real size
+    const std::string file =
+        bitmap(width, height, noise.substr(rng() % 1000, rng() % 400), offset, filesize);
+    const std::string cut = file.substr(0, rng() % 8 ? file.size() : 1 + rng() % 53);
+    check(expected("random " + std::to_string(i), cut, width, height, offset,
+                   filesize < 0 ? std::ssize(file) : filesize));
+  }
+}
+
+// The project in tests/consumer, in a folder with a blank, built against
+// bmp4c installed or as a source tree (the parameter), shows the bytes of
+// two images; a build converts what changed, and only that, and a broken
+// bitmap fails it and leaves no header behind.
+class Consumer : public testing::TestWithParam<std::string> {};
+
+TEST_P(Consumer, ConvertsTwoImagesAsTheyChange) {
+  const Folder folder;
+  fs::copy(BMP4C_SOURCE "/tests/consumer", folder.path / "my project");
+  ASSERT_EQ(folder.run(BMP4C_CMAKE " --install " BMP4C_BUILD " --prefix 'pre fix'"), 0);
+  ASSERT_EQ(folder.run(BMP4C_CMAKE " -G " BMP4C_GENERATOR
+                                   " -S 'my project' -B 'my project/build' " +
+                       GetParam()),
+            0);
+  // Builds with this logo: whether the build worked, converted, left the logo's header, and what
+  // the program then shows.
+  auto build = [&](const std::string &logo) {
+    if (logo != slurp(folder.path / "my project/logo.bmp"))
+      std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
+    const std::string built =
+        folder.run(BMP4C_CMAKE " --build 'my project/build'") == 0 ? "built" : "failed";
+    const std::string said = slurp(folder.path / "said");
+    folder.run("'my project/build/show'");
+    return built + (said.find("bmp4c: converting") != said.npos ? ", converted" : "") +
+           (said.find("Incomplete header") != said.npos ? ", Incomplete header" : "") +
+           (fs::exists(folder.path / "my project/build/bmp4c/logo.h") ? ", logo.h: " : ": ") +
+           slurp(folder.path / "said");
+  };
+  const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34"s);
+  EXPECT_EQ(build(logo), "built, converted, logo.h: 2 1: ed, 1 2: 5a");
+  EXPECT_EQ(build(logo), "built, logo.h: 2 1: ed, 1 2: 5a"); // nothing to convert
+  EXPECT_EQ(build(changed), "built, converted, logo.h: 3 1: cb ff, 1 2: 5a");
+  EXPECT_EQ(build(changed.substr(0, 30)),
+            "failed, converted, Incomplete header: 3 1: cb ff, 1 2: 5a");
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp4c, Consumer,
+                         testing::Values("-DCMAKE_PREFIX_PATH=\"$PWD/pre fix\"",
+                                         "-DBMP4C_SOURCE='" BMP4C_SOURCE "'"));
+
+} // namespace
