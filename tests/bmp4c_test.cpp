@@ -29,7 +29,7 @@ std::string bitmap(std::int32_t width, std::int32_t height, const std::string &s
   const std::int64_t start = std::clamp(offset, 54, 1 << 16);
   return "BM" + le32(filesize < 0 ? start + std::ssize(stored) : filesize) + le32(0) +
          le32(offset) + le32(40) + le32(width) + le32(height) + "\1\0\4\0"s +
-         std::string(start - 30, '\0') + stored;
+         std::string(static_cast<std::size_t>(start - 30), '\0') + stored;
 }
 
 // A fresh folder, removed afterwards, where shell commands run.
@@ -104,7 +104,8 @@ Case expected(const std::string &proves, const std::string &file, std::int64_t w
   // Capture starts once the byte before offset is read, and stops at filesize or the buffer's end.
   std::string data, digits; // digits: each pixel v as the hex digit of 15 - v, in reading order
   if (offset > 54 && offset <= std::min<std::int64_t>(filesize, std::ssize(file)))
-    data = file.substr(offset, std::min(filesize - offset, rows * rowsize + 1));
+    data = file.substr(static_cast<std::size_t>(offset),
+                       static_cast<std::size_t>(std::min(filesize - offset, rows * rowsize + 1)));
   for (std::int64_t line = 0; width > 0 && line < rows; ++line) {
     for (std::int64_t x = 0; x < width; ++x) {
       const auto at =
