@@ -1,19 +1,22 @@
 // Bitmap intake: the input format, the header fields, the row size and the
 // capture of the pixel data.
 //
-// An uncompressed 4-bit Windows bitmap starts with a 54-byte header. Four
-// little-endian 32-bit fields of it matter here:
+// An uncompressed 4-bit Windows bitmap starts with a 54-byte header. These
+// little-endian fields of it matter here:
 //
-//   bytes  2..5   filesize   size of the whole file
-//   bytes 10..13  offset     file position of the first pixel byte
-//   bytes 18..21  width      pixels per row
-//   bytes 22..25  height     rows; negative for a top-down bitmap
+//   bytes  2..5   filesize     size of the whole file
+//   bytes 10..13  offset       file position of the first pixel byte
+//   bytes 18..21  width        pixels per row
+//   bytes 22..25  height       rows; negative for a top-down bitmap
+//   bytes 28..29  bit count    bits per pixel: 4 (16 bits wide)
+//   bytes 30..33  compression  0 for none
 //
 // The colour table between the header and the pixel data is skipped: the
 // pixels are palette indices and stay so. Each stored row holds two pixels
 // to a byte, the left one in the high half, and is padded to a multiple of
 // 4 bytes. Rows are stored bottom row first unless the height is negative.
-// Nothing else in the header (signature, bit count, compression) is checked.
+// The signature, header size, plane count and colour counts are not looked
+// at, so a file that fills only the fields above converts.
 #include "bmp_intake.hpp"
 
 #include <algorithm>
@@ -26,6 +29,14 @@ constexpr int filesizefield = 2;
 constexpr int offsetfield = 10;
 constexpr int widthfield = 18;
 constexpr int heightfield = 22;
+constexpr int bitcountfield = 28;
+constexpr int compressionfield = 30;
+
+// Bit counts the pixel data may have: 4, or 0 in files that fill only the
+// fields the converter uses and leave the rest of the header zero.
+constexpr std::int32_t fourbits = 4;
+constexpr std::int32_t unsetbits = 0;
+constexpr std::int32_t uncompressed = 0;
 
 // Buffer positions and file counters are signed 32-bit values, so no
 // buffer may hold more bytes than the largest of them.
@@ -39,6 +50,7 @@ constexpr int endofinput = std::filebuf::traits_type::eof();
 
 const char *const shortheadererror = "Incomplete header\n";
 const char *const allocationerror = "Error allocating bitmap memory\n";
+const char *const formaterror = "Not a 4-bit uncompressed bitmap\n";
 
 // Reads one byte into bword; false once the input has ended.
 bool readbyte() {
@@ -50,11 +62,12 @@ bool readbyte() {
   return true;
 }
 
-// The little-endian field at a header position, assembled unsigned and
-// then taken as a signed 32-bit value (2^31 and above read as negative).
-std::int32_t headerfield(int position) {
+// The little-endian field of 2 or 4 bytes at a header position, assembled
+// unsigned and then taken as a signed 32-bit value (2^31 and above read as
+// negative).
+std::int32_t headerfield(int position, int bytes = 4) {
   std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) {
+  for (int i = bytes - 1; i >= 0; --i) {
     value = value << 8 | bmpheader[static_cast<std::size_t>(position + i)];
   }
   return static_cast<std::int32_t>(value);
@@ -71,12 +84,9 @@ void growbuffer() {
   allocated = static_cast<std::int32_t>(wanted);
 }
 
-// Bytes of one stored row of a 4-bit bitmap, padding included: two pixels
-// to a byte, rounded up to whole 4-byte words. No pixels, no bytes.
+// Bytes of one stored row of a 4-bit bitmap of positive width, padding
+// included: two pixels to a byte, rounded up to whole 4-byte words.
 std::int32_t storedrowsize(std::int32_t pixels) {
-  if (pixels <= 0) {
-    return 0;
-  }
   return (pixels % 8 != 0) ? (pixels / 8 + 1) * 4 : pixels / 2;
 }
 
@@ -112,18 +122,33 @@ void readheader() {
   height = headerfield(heightfield);
 }
 
+// What the header's values mean, decided in one place, in this order:
+// - Only 4-bit uncompressed pixel data converts: any other depth or a
+//   compression would come out as meaningless items.
+// - A width of 0 or less gives rows of no pixels: an empty array.
+// - The height's size is the number of rows, its sign their order.
+// - The buffer holds |height| x rowsize + 1 bytes, and no more than a
+//   signed 32-bit position can reach.
+// - Capture starts once the byte before offset has been read, so an offset
+//   of 54 or less, inside the header, captures nothing: every pixel reads
+//   as 0. Capture ends at filesize or the buffer's end, whichever is first.
 void preparebuffer() {
-  rowsize = storedrowsize(width);
+  const std::int32_t bitcount = headerfield(bitcountfield, 2);
+  if ((bitcount != fourbits && bitcount != unsetbits) ||
+      headerfield(compressionfield) != uncompressed) {
+    fail(formaterror);
+  }
+  rowsize = width > 0 ? storedrowsize(width) : 0;
   const std::int64_t needed = imagerows() * rowsize + 1;
   if (needed > largestposition) {
     fail(allocationerror);
   }
   capacity = static_cast<std::int32_t>(needed);
+  pixelrows = rowsize == 0 ? 0 : static_cast<std::int32_t>(imagerows());
 }
 
 void capturepixels() {
-  // Skip the colour table; capture starts once the byte before offset has
-  // been read, so an offset inside the header never starts it.
+  // Skip the colour table.
   while (packstart == 0 && filecounter < filesize) {
     ++filecounter;
     if (!readbyte()) {
@@ -137,8 +162,6 @@ void capturepixels() {
   if (packstart == 0) {
     return;
   }
-  // Bytes past the capacity could never be written out, so reading stops
-  // there as well as at filesize.
   const std::int32_t end = static_cast<std::int32_t>(
       std::min<std::int64_t>(std::int64_t{filesize} - filecounter, capacity));
   while (count < end) {

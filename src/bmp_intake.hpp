@@ -2,7 +2,8 @@
 // at a time, and keeps its pixel data for the source writer.
 //
 //   readheader();      // the 54 header bytes; width, height, offset, filesize
-//   preparebuffer();   // row size and pixel buffer capacity
+//   preparebuffer();   // what the header means: the format, the row size,
+//                      // the rows to write and the buffer's capacity
 //   capturepixels();   // the bytes from offset up to filesize, into bmpdata
 //
 // After the capture, pixelbyte(p) gives the byte at buffer position p.

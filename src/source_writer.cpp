@@ -61,12 +61,12 @@ void prepareitems() {
 }
 
 // Copies the item for a stored byte and returns where the next one goes.
-// The counter of items on the line is a local of the caller: a store
+// The item's place on its output line is a local of the caller: a store
 // through a char pointer could alias a variable of the module.
-char *copyitem(char *out, std::uint8_t stored, int &line) {
+char *copyitem(char *out, std::uint8_t stored, int &place) {
   std::memcpy(out, itemtexts[stored], itemroom);
-  line = line == itemsperline - 1 ? 0 : line + 1;
-  return out + (line == 0 ? itemlength + 1 : itemlength);
+  place = place == itemsperline - 1 ? 0 : place + 1;
+  return out + (place == 0 ? itemlength + 1 : itemlength);
 }
 
 // Items for n stored bytes, as many as the buffer takes at a time: the
@@ -83,9 +83,9 @@ void writeitems(const std::uint8_t *stored, std::int64_t n) {
     const std::int64_t batch = std::min(n, fits);
     const std::uint8_t *const end = stored + batch;
     char *out = outbuffer + outlength;
-    int line = itemcount;
-    while (stored < end && line != 0) {
-      out = copyitem(out, *stored++, line);
+    int place = itemcount;
+    while (stored < end && place != 0) {
+      out = copyitem(out, *stored++, place);
     }
     for (; end - stored >= itemsperline; stored += itemsperline, out += linelength) {
       for (int i = 0; i < itemsperline; ++i) {
@@ -93,9 +93,9 @@ void writeitems(const std::uint8_t *stored, std::int64_t n) {
       }
     }
     while (stored < end) {
-      out = copyitem(out, *stored++, line);
+      out = copyitem(out, *stored++, place);
     }
-    itemcount = line;
+    itemcount = place;
     outlength = static_cast<std::size_t>(out - outbuffer);
     n -= batch;
   }
@@ -134,9 +134,10 @@ void writeshiftedrow(std::int64_t start, std::int64_t n, std::uint8_t carry) {
   }
 }
 
-// The stored row that comes out at a given line of the image.
-std::int64_t storedrow(std::int64_t line, std::int64_t rows) {
-  return height > 0 ? rows - 1 - line : line;
+// The stored row that comes out as a given row of the image, counted from
+// the top.
+std::int64_t storedrow(std::int64_t imagerow) {
+  return height > 0 ? pixelrows - 1 - imagerow : imagerow;
 }
 
 } // namespace
@@ -161,13 +162,12 @@ void writepreamble() {
 void writepixels() {
   prepareitems();
   itemcount = 0;
-  const std::int64_t rows = width <= 0 ? 0 : imagerows();
   const std::int64_t halfwidth = width / 2;
   const bool oddwidth = (width & 1) != 0;
   bool carrying = false;
   std::uint8_t carry = 0;
-  for (std::int64_t line = 0; line < rows; ++line) {
-    const std::int64_t start = storedrow(line, rows) * rowsize;
+  for (std::int64_t imagerow = 0; imagerow < pixelrows; ++imagerow) {
+    const std::int64_t start = storedrow(imagerow) * rowsize;
     if (!carrying) {
       writerow(start, halfwidth);
       if (oddwidth) {

@@ -22,6 +22,7 @@ std::int32_t height = 0;
 std::int32_t count = 0;
 std::int32_t packstart = 0;
 std::int32_t rowsize = 0;
+std::int32_t pixelrows = 0;
 std::int32_t capacity = 0;
 std::int32_t allocated = 0;
 std::uint8_t *bmpdata = nullptr;

@@ -34,10 +34,13 @@ extern std::int32_t width;
 extern std::int32_t height;
 
 // The pixel capture: `count` is the next free position in `bmpdata`, which
-// holds `allocated` bytes and may grow up to `capacity` bytes.
+// holds `allocated` bytes and may grow up to `capacity` bytes. The writer
+// walks `pixelrows` stored rows of `rowsize` bytes (none for a width of 0
+// or less).
 extern std::int32_t count;
 extern std::int32_t packstart;
 extern std::int32_t rowsize;
+extern std::int32_t pixelrows;
 extern std::int32_t capacity;
 extern std::int32_t allocated;
 extern std::uint8_t *bmpdata;

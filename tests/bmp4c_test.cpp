@@ -32,6 +32,11 @@ std::string bitmap(std::int32_t width, std::int32_t height, const std::string &s
          std::string(static_cast<std::size_t>(start - 30), '\0') + stored;
 }
 
+// The file with some of its bytes replaced, from a position on.
+std::string patched(std::string file, std::size_t at, const std::string &bytes) {
+  return file.replace(at, bytes.size(), bytes);
+}
+
 // A fresh folder, removed afterwards, where shell commands run.
 struct Folder {
   std::string name = (fs::temp_directory_path() / "bmp4c-XXXXXX").string();
@@ -49,7 +54,7 @@ struct Folder {
 
 // clang-format off
 const std::string prompts = "This file convert a 4-bit BMP into 2-bit DC.b file \nPls enter binary file name to read: \nPls enter text file name to write: \n";
-const std::string done = "Convertion Completed\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
+const std::string done = "Convertion Completed\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
 // A 5x3 image whose pixels are 0 to e in reading order, stored bottom row first with
 // padding (fff) that must never show, and what the converter makes of it.
 const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
@@ -79,6 +84,12 @@ const Case cases[] = {
   {"a full disk", fivebythree, "in.bmp /dev/full", "Error writing text file\n", 1},
   {"a buffer past 2^31-1 bytes, empty output", bitmap(8, 1 << 30, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
   {"the most negative height", bitmap(8, INT32_MIN, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
+  {"24 bits a pixel, as Paint saves: refused, empty output", patched(fivebythree, 28, "\x18"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"a bit count whose high byte is set", patched(fivebythree, 29, "\4"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"4 bits, compressed (RLE4)", patched(fivebythree, 30, "\2"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"a compression set in its high byte only", patched(fivebythree, 33, "\1"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"24 bits and a huge image: refused for its format first", patched(bitmap(8, 1 << 30, ""), 28, "\x18"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"only the four fields used filled, all else zero: converts", patched(patched(patched(fivebythree, 0, "\0\0"s), 14, "\0\0\0\0"s), 26, "\0\0\0\0"s), "in.bmp out.h", done, 0, itsitems},
 };
 // clang-format on
 
