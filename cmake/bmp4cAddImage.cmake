@@ -6,19 +6,70 @@
 # bitmap's name with .h, in the folder bmp4c of the current binary folder.
 # The conversion runs again when the bitmap or the converter changes. A
 # failed conversion fails the build with the converter's message.
+#
+# Each header is written by one build step, named bmp4c_ and the header's
+# path in the build folder (bmp4c_bmp4c_logo_h), however many targets use
+# it: two steps writing one header would run at once in a parallel build.
+# A later call for the same bitmap and header only adds its target to the
+# step; a call that would write another bitmap into that header stops
+# configuring.
 function(bmp4c_add_image target bitmap)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "OUTPUT" "")
-  if(arg_UNPARSED_ARGUMENTS OR NOT TARGET ${target})
+  if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "usage: bmp4c_add_image(<target> <bitmap> [OUTPUT <header>])")
+  elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
   endif()
+  _bmp4c_compilingtarget(${target})
+  set(call "bmp4c_add_image(${target} ${bitmap}) in ${CMAKE_CURRENT_LIST_FILE}")
   get_filename_component(bitmap "${bitmap}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(stem "${bitmap}" NAME_WLE)
   set(header "${CMAKE_CURRENT_BINARY_DIR}/bmp4c/${stem}.h")
   if(arg_OUTPUT)
     get_filename_component(header "${arg_OUTPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
   endif()
+  get_property(step GLOBAL PROPERTY "bmp4c_step ${header}")
+  if(NOT step)
+    _bmp4c_addstep(step "${bitmap}" "${header}" "${call}")
+  endif()
+  get_property(converted GLOBAL PROPERTY "bmp4c_bitmap ${header}")
+  if(NOT converted STREQUAL bitmap)
+    message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}, so "
+                        "${bitmap} cannot be converted into it. Give one of them an OUTPUT of its own.")
+  endif()
+  add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
-  get_filename_component(name "${header}" NAME_WE)
+  target_include_directories(${target} PRIVATE "${folder}")
+endfunction()
+
+# Stops configuring unless the target exists and compiles sources, which
+# are what include the header.
+function(_bmp4c_compilingtarget target)
+  if(NOT TARGET ${target})
+    message(FATAL_ERROR "bmp4c_add_image: there is no target ${target}. "
+                        "Create it (add_executable, add_library) before converting its images.")
+  endif()
+  get_target_property(type ${target} TYPE)
+  get_target_property(imported ${target} IMPORTED)
+  get_target_property(alias ${target} ALIASED_TARGET)
+  if(imported OR alias OR type STREQUAL "INTERFACE_LIBRARY" OR type STREQUAL "UTILITY")
+    message(FATAL_ERROR "bmp4c_add_image: ${target} is an imported, alias, interface or custom "
+                        "target, which compiles nothing of its own. Give the target whose "
+                        "sources include the header.")
+  endif()
+endfunction()
+
+# The step that writes a header, named after the header's path in the build
+# folder (a counter keeps names apart that differ only in their punctuation).
+function(_bmp4c_addstep result bitmap header call)
+  file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
+  string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
+  set(step ${name})
+  set(number 1)
+  while(TARGET ${step})
+    math(EXPR number "${number} + 1")
+    set(step ${name}_${number})
+  endwhile()
   set(convert "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/bmp4cConvert.cmake")
   add_custom_command(OUTPUT "${header}"
     COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" "-DBITMAP=${bitmap}"
@@ -26,9 +77,34 @@ function(bmp4c_add_image target bitmap)
     DEPENDS "${bitmap}" "$<TARGET_FILE:bmp4c::bmp4c>" "${convert}"
     COMMENT "bmp4c: converting ${bitmap}"
     VERBATIM)
-  # A step of its own lets the target live in another folder of the project.
-  string(MAKE_C_IDENTIFIER "bmp4c_${target}_${name}" step)
   add_custom_target(${step} DEPENDS "${header}")
-  add_dependencies(${target} ${step})
-  target_include_directories(${target} PRIVATE "${folder}")
+  set_property(GLOBAL PROPERTY "bmp4c_step ${header}" ${step})
+  set_property(GLOBAL PROPERTY "bmp4c_bitmap ${header}" "${bitmap}")
+  if(NOT EXISTS "${bitmap}")
+    # The rule that makes it may come later in the project: look once the
+    # whole project has been read.
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
+      CALL _bmp4c_checkbitmap [[${bitmap}]] [[${call}]])")
+  endif()
+  set(${result} ${step} PARENT_SCOPE)
+endfunction()
+
+# A bitmap that does not exist when the project has been read must be made
+# by a rule of the build, in some folder of the project; otherwise the build
+# would stop on it with no word of which call asked for it.
+function(_bmp4c_checkbitmap bitmap call)
+  if(EXISTS "${bitmap}")
+    return()
+  endif()
+  set(folders "${CMAKE_SOURCE_DIR}")
+  while(folders)
+    list(POP_FRONT folders folder)
+    get_property(made SOURCE "${bitmap}" DIRECTORY "${folder}" PROPERTY GENERATED)
+    if(made)
+      return()
+    endif()
+    get_property(below DIRECTORY "${folder}" PROPERTY SUBDIRECTORIES)
+    list(APPEND folders ${below})
+  endwhile()
+  message(FATAL_ERROR "${call}: there is no bitmap ${bitmap}, and no rule of the build makes it.")
 endfunction()

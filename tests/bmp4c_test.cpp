@@ -1,11 +1,12 @@
 // bmp4c as its users meet it, each run in a fresh folder: the converter's
 // transcript, exit status and files left, for runs worked out by hand and
 // for random bitmaps worked out pixel by pixel; then a CMake project that
-// embeds two images with bmp4c_add_image.
+// embeds its images with bmp4c_add_image.
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <regex>
 #include <sys/wait.h>
 
 namespace {
@@ -162,43 +163,57 @@ TEST(Converter, RunsAsWorkedOut) {
 }
 
 // The project in tests/consumer, in a folder with a blank, built against
-// bmp4c installed or as a source tree (the parameter), shows the bytes of
-// two images; a build converts what changed, and only that, and a broken
-// bitmap fails it and leaves no header behind.
+// bmp4c installed (under a firmware toolchain's package search) or as a
+// source tree (the parameter), shows the bytes of its images. A build
+// converts what changed, and only that, and a broken bitmap fails it and
+// leaves no header behind.
 class Consumer : public testing::TestWithParam<std::string> {};
 
-TEST_P(Consumer, ConvertsTwoImagesAsTheyChange) {
+TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   const Folder folder;
-  fs::copy(BMP4C_SOURCE "/tests/consumer", folder.path / "my project");
-  ASSERT_EQ(folder.run(BMP4C_CMAKE " --install " BMP4C_BUILD " --prefix 'pre fix'"), 0);
-  ASSERT_EQ(folder.run(BMP4C_CMAKE " -G " BMP4C_GENERATOR
-                                   " -S 'my project' -B 'my project/build' " +
-                       GetParam()),
+  fs::copy(BMP4C_SOURCE "/tests/consumer", folder.path / "my project", fs::copy_options::recursive);
+  ASSERT_EQ(folder.run(BMP4C_CMAKE " --install " BMP4C_BUILD " --config " BMP4C_CONFIG
+                                   " --prefix 'pre fix'"),
             0);
-  // Builds with this logo: whether the build worked, converted, left the logo's header, and what
-  // the program then shows.
-  auto build = [&](const std::string &logo) {
-    if (logo != slurp(folder.path / "my project/logo.bmp"))
-      std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
+  const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34"s);
+  std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
+  const std::string configure = BMP4C_CMAKE " -G " BMP4C_GENERATOR " -S 'my project' " + GetParam();
+  ASSERT_EQ(folder.run(configure + " -B 'my project/build'"), 0);
+  // Builds with this logo, eight jobs at a time: whether the build worked, converted, left the
+  // logo's header, and what the program then shows.
+  auto build = [&](const std::string &image) {
+    if (image != slurp(folder.path / "my project/logo.bmp"))
+      std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << image;
     const std::string built =
-        folder.run(BMP4C_CMAKE " --build 'my project/build'") == 0 ? "built" : "failed";
+        folder.run(BMP4C_CMAKE " --build 'my project/build' -j8 --config Release") == 0 ? "built"
+                                                                                        : "failed";
     const std::string said = slurp(folder.path / "said");
-    folder.run("'my project/build/show'");
+    folder.run("'my project/" BMP4C_SHOW "'");
     return built + (said.find("bmp4c: converting") != said.npos ? ", converted" : "") +
            (said.find("Incomplete header") != said.npos ? ", Incomplete header" : "") +
            (fs::exists(folder.path / "my project/build/bmp4c/logo.h") ? ", logo.h: " : ": ") +
            slurp(folder.path / "said");
   };
-  const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34"s);
-  EXPECT_EQ(build(logo), "built, converted, logo.h: 2 1: ed, 1 2: 5a");
-  EXPECT_EQ(build(logo), "built, logo.h: 2 1: ed, 1 2: 5a"); // nothing to convert
-  EXPECT_EQ(build(changed), "built, converted, logo.h: 3 1: cb ff, 1 2: 5a");
+  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a";
+  EXPECT_EQ(build(logo), "built, converted, logo.h: 2 1, 1 2; logo: ed" + others);
+  EXPECT_EQ(build(logo), "built, logo.h: 2 1, 1 2; logo: ed" + others); // nothing to convert
+  // Both targets use the logo; converted twice at once, it would fail one build in two.
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(build(i % 2 ? logo : changed),
+              "built, converted, logo.h: " +
+                  (i % 2 ? "2 1, 1 2; logo: ed"s : "3 1, 1 2; logo: cb ff") + others);
   EXPECT_EQ(build(changed.substr(0, 30)),
-            "failed, converted, Incomplete header: 3 1: cb ff, 1 2: 5a");
+            "failed, converted, Incomplete header: 2 1, 1 2; logo: ed" + others);
+  EXPECT_NE(folder.run(configure + " -B clash -DBMP4C_CLASH=ON"), 0);
+  const std::string message =
+      std::regex_replace(slurp(folder.path / "said"), std::regex("\\s+"), " ");
+  EXPECT_NE(message.find("logo.h is already the header of"), std::string::npos) << message;
 }
 
-INSTANTIATE_TEST_SUITE_P(Bmp4c, Consumer,
-                         testing::Values("-DCMAKE_PREFIX_PATH=\"$PWD/pre fix\"",
-                                         "-DBMP4C_SOURCE='" BMP4C_SOURCE "'"));
+INSTANTIATE_TEST_SUITE_P(
+    Bmp4c, Consumer,
+    testing::Values("-DCMAKE_PREFIX_PATH=\"$PWD/pre fix\" "
+                    "-DCMAKE_TOOLCHAIN_FILE=\"$PWD/my project/toolchain.cmake\"",
+                    "-DBMP4C_SOURCE='" BMP4C_SOURCE "'"));
 
 } // namespace

@@ -1,7 +1,7 @@
-// Two images in one program: each array is renamed while its file is
-// included, and the first image's size is kept in names of its own before
-// the second defines WIDTH and HEIGHT again. Prints, for each image, its
-// width, height and bytes.
+// Images in one program: each array is renamed while its file is included,
+// and the first image's size is kept in names of its own before the next
+// defines WIDTH and HEIGHT again. Prints the first two images' sizes and
+// every image's bytes.
 #include <stdio.h>
 
 #define bitmap logo
@@ -10,14 +10,29 @@
 const int logowidth = WIDTH, logoheight = HEIGHT;
 #undef WIDTH
 #undef HEIGHT
+#define bitmap darklogo
+#include "dark/logo.h" // the same name as logo.h, in a folder of its own
+#undef bitmap
+#define bitmap small
+#include "icon.small.h"
+#undef bitmap
+#define bitmap large
+#include "icon.large.h" // made from a bitmap that the build makes
+#undef bitmap
+#undef WIDTH
+#undef HEIGHT
 #define bitmap icon
 #include "icon.h"
 #undef bitmap
 
+static void print(const char *name, const char *bytes, size_t n) {
+  printf("; %s:", name);
+  for (size_t i = 0; i < n; ++i) printf(" %02x", bytes[i] & 255);
+}
+#define PRINT(image) print(#image, image, sizeof image)
+
 int main(void) {
-  printf("%d %d:", logowidth, logoheight);
-  for (size_t i = 0; i < sizeof logo; ++i) printf(" %02x", logo[i] & 255);
-  printf(", %d %d:", WIDTH, HEIGHT);
-  for (size_t i = 0; i < sizeof icon; ++i) printf(" %02x", icon[i] & 255);
+  printf("%d %d, %d %d", logowidth, logoheight, WIDTH, HEIGHT);
+  PRINT(logo), PRINT(icon), PRINT(darklogo), PRINT(small), PRINT(large);
   return 0;
 }
