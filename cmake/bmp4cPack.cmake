@@ -1,0 +1,66 @@
+# The install's documents and the packages CPack makes of it: a Debian
+# package, a Linux archive or a Windows zip, one per configuration (the
+# presets in CMakePresets.json; `cmake -P cmake/pack.cmake` makes all three).
+#
+# With BMP4C_DEBIAN the install is laid out as Debian asks: the manual page
+# gzipped, the licence as share/doc/bmp4c/copyright and a changelog beside
+# it; dpkg-shlibdeps works out the package's dependencies. Otherwise
+# README.md and LICENSE go to the root, where an unpacked archive shows them.
+option(BMP4C_DEBIAN "Lay the install out as a Debian package, and pack it as one" OFF)
+set(BMP4C_MAINTAINER "bmp4c maintainers <maintainers@users.noreply.c-seed-50ed57c8.example>"
+  CACHE STRING "The Debian package's maintainer, a name and an address")
+
+set(manpage "${PROJECT_SOURCE_DIR}/doc/bmp4c.1")
+if(BMP4C_DEBIAN)
+  # gzip -n leaves out the name and time, so the same page packs the same.
+  find_program(BMP4C_GZIP gzip REQUIRED)
+  set(gzipped "${PROJECT_BINARY_DIR}/doc/bmp4c.1.gz")
+  add_custom_command(OUTPUT "${gzipped}" "${PROJECT_BINARY_DIR}/doc/changelog.gz"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory doc
+    COMMAND "${CMAKE_COMMAND}" -E copy "${manpage}" "${PROJECT_SOURCE_DIR}/doc/changelog" doc
+    COMMAND "${BMP4C_GZIP}" -9nf doc/bmp4c.1 doc/changelog
+    DEPENDS "${manpage}" "${PROJECT_SOURCE_DIR}/doc/changelog"
+    WORKING_DIRECTORY "${PROJECT_BINARY_DIR}" VERBATIM)
+  add_custom_target(bmp4c_documents ALL DEPENDS "${gzipped}")
+  install(FILES "${gzipped}" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES "${PROJECT_BINARY_DIR}/doc/changelog.gz" "${PROJECT_BINARY_DIR}/doc/copyright"
+    README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # Debian's machine-readable form: the MIT text, indented, under its
+  # Debian name, Expat.
+  file(READ LICENSE licence)
+  string(STRIP "${licence}" licence)
+  string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REPLACE "\n" "\n " licence " ${licence}")
+  file(WRITE "${PROJECT_BINARY_DIR}/doc/copyright"
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+    "Upstream-Name: bmp4c\n\nFiles: *\nCopyright: 2026 the bmp4c authors\nLicense: Expat\n${licence}\n")
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${BMP4C_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+else()
+  install(FILES "${manpage}" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES README.md LICENSE DESTINATION .)
+  # Unpacked into a folder of its own, an archive is a prefix: bin/, lib/.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  if(WIN32)
+    math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME bmp4c-${PROJECT_VERSION}-win${bits})
+  else()
+    set(CPACK_GENERATOR TGZ)
+    set(CPACK_PACKAGE_FILE_NAME bmp4c-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+endif()
+
+set(CPACK_PACKAGE_VENDOR "the bmp4c authors")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert 16-colour Windows bitmaps into C source")
+set(CPACK_PACKAGE_DESCRIPTION [[
+bmp4c turns an uncompressed 4-bit (16-colour) Windows bitmap into C source
+for firmware, games and small displays: #define WIDTH and HEIGHT, and a char
+array of the pixels, top row first, two to a byte. It asks for the two file
+names on the console. A CMake package converts images as part of a build.]])
+set(CPACK_STRIP_FILES ON)
+include(CPack)
