@@ -13,9 +13,13 @@ const int logowidth = WIDTH, logoheight = HEIGHT;
 #define bitmap darklogo
 #include "dark/logo.h" // the same name as logo.h, in a folder of its own
 #undef bitmap
+#undef WIDTH
+#undef HEIGHT
 #define bitmap small
 #include "icon.small.h"
 #undef bitmap
+#undef WIDTH
+#undef HEIGHT
 #define bitmap large
 #include "icon.large.h" // made from a bitmap that the build makes
 #undef bitmap
