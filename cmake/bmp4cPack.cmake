@@ -4,8 +4,7 @@
 #
 # With BMP4C_DEBIAN the install is laid out as Debian asks: the manual page
 # gzipped, the licence as share/doc/bmp4c/copyright and a changelog beside
-# it; dpkg-shlibdeps works out the package's dependencies. Otherwise
-# README.md and LICENSE go to the root, where an unpacked archive shows them.
+# it; dpkg-shlibdeps works out the package's dependencies.
 option(BMP4C_DEBIAN "Lay the install out as a Debian package, and pack it as one" OFF)
 set(BMP4C_MAINTAINER "bmp4c maintainers <maintainers@users.noreply.c-seed-50ed57c8.example>"
   CACHE STRING "The Debian package's maintainer, a name and an address")
@@ -42,9 +41,13 @@ if(BMP4C_DEBIAN)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 else()
   install(FILES "${manpage}" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES README.md LICENSE DESTINATION .)
-  # Unpacked into a folder of its own, an archive is a prefix: bin/, lib/.
+  # Unpacked into a folder of its own, an archive is a prefix (bin/, lib/)
+  # with README.md and LICENSE beside them; an install into a prefix such
+  # as /usr/local leaves them out.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  configure_file(README.md archiveroot/README.md COPYONLY)
+  configure_file(LICENSE archiveroot/LICENSE COPYONLY)
+  set(CPACK_INSTALLED_DIRECTORIES "${PROJECT_BINARY_DIR}/archiveroot;.")
   if(WIN32)
     math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
     set(CPACK_GENERATOR ZIP)
