@@ -51,6 +51,12 @@ constexpr int endofinput = std::filebuf::traits_type::eof();
 const char *const shortheadererror = "Incomplete header\n";
 const char *const allocationerror = "Error allocating bitmap memory\n";
 const char *const formaterror = "Not a 4-bit uncompressed bitmap\n";
+const char *const pixeldataerror = "Incomplete pixel data\n";
+
+// The bytes the items are made from: every stored row up to the last pixel
+// of the last one (that row's padding is not needed). Capture must bring
+// at least these, or the run is refused.
+std::int64_t pixelbytes = 0;
 
 // Reads one byte into bword; false once the input has ended.
 bool readbyte() {
@@ -90,8 +96,7 @@ std::int32_t storedrowsize(std::int32_t pixels) {
   return (pixels % 8 != 0) ? (pixels / 8 + 1) * 4 : pixels / 2;
 }
 
-// Reads into bmpdata up to position stop; false once the input has ended,
-// which leaves the positions not reached reading as 0.
+// Reads into bmpdata up to position stop; false once the input has ended.
 bool capturerun(std::int32_t stop) {
   // Locals: a store through a byte pointer could alias the shared counters.
   std::uint8_t *const data = bmpdata;
@@ -103,6 +108,24 @@ bool capturerun(std::int32_t stop) {
   filecounter += position - count;
   count = position;
   return c != endofinput;
+}
+
+// Reads and drops the bytes before offset: the rest of the information
+// header and the colour table. True once the next byte is the first pixel
+// byte, false if filesize or the input ends first.
+bool skiptopixels() {
+  while (filecounter < filesize) {
+    ++filecounter;
+    if (!readbyte()) {
+      return false;
+    }
+    if (filecounter == offset) {
+      count = 0;
+      packstart = 1;
+      return true;
+    }
+  }
+  return false;
 }
 
 } // namespace
@@ -129,9 +152,11 @@ void readheader() {
 // - The height's size is the number of rows, its sign their order.
 // - The buffer holds |height| x rowsize + 1 bytes, and no more than a
 //   signed 32-bit position can reach.
-// - Capture starts once the byte before offset has been read, so an offset
-//   of 54 or less, inside the header, captures nothing: every pixel reads
-//   as 0. Capture ends at filesize or the buffer's end, whichever is first.
+// - The pixels must lie between offset and filesize. Capture starts once
+//   the byte before offset has been read, so an offset of 54 or less,
+//   inside the header, captures nothing. This refuses a header that
+//   claims a huge image in a tiny file before anything is read or written;
+//   a file that ends early is refused once capture has met its end.
 void preparebuffer() {
   const std::int32_t bitcount = headerfield(bitcountfield, 2);
   if ((bitcount != fourbits && bitcount != unsetbits) ||
@@ -145,32 +170,27 @@ void preparebuffer() {
   }
   capacity = static_cast<std::int32_t>(needed);
   pixelrows = rowsize == 0 ? 0 : static_cast<std::int32_t>(imagerows());
+  pixelbytes = pixelrows == 0 ? 0 : (pixelrows - 1) * std::int64_t{rowsize} + (width + 1LL) / 2;
+  if (pixelbytes > 0 && (offset <= headersize || std::int64_t{filesize} - offset < pixelbytes)) {
+    fail(pixeldataerror);
+  }
 }
 
 void capturepixels() {
-  // Skip the colour table.
-  while (packstart == 0 && filecounter < filesize) {
-    ++filecounter;
-    if (!readbyte()) {
-      return;
-    }
-    if (filecounter == offset) {
-      count = 0;
-      packstart = 1;
+  if (skiptopixels()) {
+    const std::int32_t end = static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{filesize} - filecounter, capacity));
+    while (count < end) {
+      if (count == allocated) {
+        growbuffer();
+      }
+      if (!capturerun(std::min(end, allocated))) {
+        break;
+      }
     }
   }
-  if (packstart == 0) {
-    return;
-  }
-  const std::int32_t end = static_cast<std::int32_t>(
-      std::min<std::int64_t>(std::int64_t{filesize} - filecounter, capacity));
-  while (count < end) {
-    if (count == allocated) {
-      growbuffer();
-    }
-    if (!capturerun(std::min(end, allocated))) {
-      return;
-    }
+  if (count < pixelbytes) {
+    fail(pixeldataerror);
   }
 }
 

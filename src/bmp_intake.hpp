@@ -6,7 +6,8 @@
 //                      // the rows to write and the buffer's capacity
 //   capturepixels();   // the bytes from offset up to filesize, into bmpdata
 //
-// After the capture, pixelbyte(p) gives the byte at buffer position p.
+// A run whose file lacks any pixel byte is refused with "Incomplete pixel
+// data", so after the capture every row the writer walks is in bmpdata.
 #pragma once
 
 #include "state.hpp"
@@ -21,11 +22,6 @@ void capturepixels();
 // marks a top-down bitmap); wide enough for the most negative height.
 inline std::int64_t imagerows() {
   return height < 0 ? -std::int64_t{height} : std::int64_t{height};
-}
-
-// Positions that the capture never reached read as 0.
-inline std::uint8_t pixelbyte(std::int64_t position) {
-  return position < count ? bmpdata[position] : std::uint8_t{0};
 }
 
 } // namespace bmp4c

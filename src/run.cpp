@@ -71,8 +71,8 @@ int main() {
   opentextfile();
   readheader();
   preparebuffer();
+  capturepixels(); // before any output, so a refused bitmap leaves it empty
   writepreamble();
-  capturepixels();
   writepixels();
   closefiles();
   std::printf("%s\n", completion);

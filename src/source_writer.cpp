@@ -29,11 +29,8 @@ int itemcount = 0;
 // newline that follows when the item ends a line.
 char itemtexts[256][itemroom];
 
-// Rows that are not simply a run of the buffer (positions the capture
-// never reached, rows shifted by half a byte) go out this many bytes at a
-// time; the unreached positions are written from zeros.
+// Rows shifted by half a byte are joined this many bytes at a time.
 constexpr std::int64_t batchlength = 4096;
-const std::uint8_t zeros[batchlength] = {};
 
 void flushoutput() {
   if (std::fwrite(outbuffer, 1, outlength, textfile) != outlength) {
@@ -105,18 +102,6 @@ void writeitem(std::uint8_t stored) {
   writeitems(&stored, 1);
 }
 
-// Items for the n stored bytes from a buffer position; positions the
-// capture never reached read as 0.
-void writerow(std::int64_t start, std::int64_t n) {
-  const std::int64_t present = std::clamp<std::int64_t>(count - start, 0, n);
-  if (present > 0) {
-    writeitems(bmpdata + start, present);
-  }
-  for (std::int64_t absent = n - present; absent > 0; absent -= batchlength) {
-    writeitems(zeros, std::min(absent, batchlength));
-  }
-}
-
 // Items for a row whose pixels start half a byte late: each item joins the
 // pixel carried from before with the high half of the next stored byte,
 // whose low half is carried on.
@@ -125,7 +110,7 @@ void writeshiftedrow(std::int64_t start, std::int64_t n, std::uint8_t carry) {
   for (std::int64_t done = 0; done < n;) {
     const std::int64_t batch = std::min(n - done, batchlength);
     for (std::int64_t i = 0; i < batch; ++i) {
-      const std::uint8_t b = pixelbyte(start + done + i);
+      const std::uint8_t b = bmpdata[start + done + i];
       joined[i] = static_cast<std::uint8_t>(carry | b >> 4);
       carry = static_cast<std::uint8_t>(b << 4);
     }
@@ -169,9 +154,9 @@ void writepixels() {
   for (std::int64_t imagerow = 0; imagerow < pixelrows; ++imagerow) {
     const std::int64_t start = storedrow(imagerow) * rowsize;
     if (!carrying) {
-      writerow(start, halfwidth);
+      writeitems(bmpdata + start, halfwidth);
       if (oddwidth) {
-        carry = static_cast<std::uint8_t>(pixelbyte(start + halfwidth) & 0xf0);
+        carry = static_cast<std::uint8_t>(bmpdata[start + halfwidth] & 0xf0);
         carrying = true;
       }
     } else {

@@ -55,7 +55,7 @@ struct Folder {
 
 // clang-format off
 const std::string prompts = "This file convert a 4-bit BMP into 2-bit DC.b file \nPls enter binary file name to read: \nPls enter text file name to write: \n";
-const std::string done = "Convertion Completed\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
+const std::string done = "Convertion Completed\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", incomplete = "Incomplete pixel data\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
 // A 5x3 image whose pixels are 0 to e in reading order, stored bottom row first with
 // padding (fff) that must never show, and what the converter makes of it.
 const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
@@ -90,6 +90,13 @@ const Case cases[] = {
   {"4 bits, compressed (RLE4)", patched(fivebythree, 30, "\2"s), "in.bmp out.h", notfourbit, 1, ""},
   {"a compression set in its high byte only", patched(fivebythree, 33, "\1"s), "in.bmp out.h", notfourbit, 1, ""},
   {"24 bits and a huge image: refused for its format first", patched(bitmap(8, 1 << 30, ""), 28, "\x18"s), "in.bmp out.h", notfourbit, 1, ""},
+  {"cut short inside the pixel data: refused, empty output", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1, ""},
+  {"cut short by exactly the last row's padding: converts", fivebythree.substr(0, 129), "in.bmp out.h", done, 0, itsitems},
+  {"a filesize short of the data", patched(fivebythree, 2, "\x80"s), "in.bmp out.h", incomplete, 1, ""},
+  {"a filesize past the end of a complete file: converts", patched(fivebythree, 2, "\xff\xff"s), "in.bmp out.h", done, 0, itsitems},
+  {"an offset of 54: the data would start inside the header", patched(fivebythree, 10, "\x36"s), "in.bmp out.h", incomplete, 1, ""},
+  {"an offset past the end of the file", patched(patched(fivebythree, 10, "\xff"s), 2, "\xff\xff"s), "in.bmp out.h", incomplete, 1, ""},
+  {"85 bytes that claim 520093713 x 4 pixels: refused at once", bitmap(520093713, 4, std::string(31, '\xff'), 25, 103), "in.bmp out.h", incomplete, 1, ""},
   {"only the four fields used filled, all else zero: converts", patched(patched(patched(fivebythree, 0, "\0\0"s), 14, "\0\0\0\0"s), 26, "\0\0\0\0"s), "in.bmp out.h", done, 0, itsitems},
 };
 // clang-format on
@@ -113,16 +120,19 @@ Case expected(const std::string &proves, const std::string &file, std::int64_t w
   const std::int64_t rows = std::abs(height), rowsize = width > 0 ? (width + 7) / 8 * 4 : 0;
   if (rows * rowsize >= INT32_MAX)
     return {proves, file, "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""};
-  // Capture starts once the byte before offset is read, and stops at filesize or the buffer's end.
+  // Capture starts once the byte before offset is read, and stops at filesize or the buffer's end;
+  // it must bring every stored row up to the last pixel of the last one.
   std::string data, digits; // digits: each pixel v as the hex digit of 15 - v, in reading order
   if (offset > 54 && offset <= std::min<std::int64_t>(filesize, std::ssize(file)))
     data = file.substr(static_cast<std::size_t>(offset),
                        static_cast<std::size_t>(std::min(filesize - offset, rows * rowsize + 1)));
+  if (width > 0 && rows > 0 && std::ssize(data) < (rows - 1) * rowsize + (width + 1) / 2)
+    return {proves, file, "in.bmp out.h", incomplete, 1, ""};
   for (std::int64_t line = 0; width > 0 && line < rows; ++line) {
     for (std::int64_t x = 0; x < width; ++x) {
       const auto at =
           static_cast<std::size_t>((height > 0 ? rows - 1 - line : line) * rowsize + x / 2);
-      const int stored = at < data.size() ? static_cast<std::uint8_t>(data[at]) : 0;
+      const int stored = static_cast<std::uint8_t>(data[at]);
       digits += "fedcba9876543210"[x % 2 ? stored & 15 : stored >> 4];
     }
   }
@@ -175,7 +185,7 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   ASSERT_EQ(folder.run(BMP4C_CMAKE " --install " BMP4C_BUILD " --config " BMP4C_CONFIG
                                    " --prefix 'pre fix'"),
             0);
-  const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34"s);
+  const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34\x50"s);
   std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
   const std::string configure = BMP4C_CMAKE " -G " BMP4C_GENERATOR " -S 'my project' " + GetParam();
   ASSERT_EQ(folder.run(configure + " -B 'my project/build'"), 0);
@@ -201,7 +211,7 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(build(i % 2 ? logo : changed),
               "built, converted, logo.h: " +
-                  (i % 2 ? "2 1, 1 2; logo: ed"s : "3 1, 1 2; logo: cb ff") + others);
+                  (i % 2 ? "2 1, 1 2; logo: ed"s : "3 1, 1 2; logo: cb af") + others);
   EXPECT_EQ(build(changed.substr(0, 30)),
             "failed, converted, Incomplete header: 2 1, 1 2; logo: ed" + others);
   EXPECT_NE(folder.run(configure + " -B clash -DBMP4C_CLASH=ON"), 0);
