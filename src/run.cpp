@@ -5,7 +5,6 @@
 #include "source_writer.hpp"
 #include "state.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -33,8 +32,7 @@ void openbinaryfile() {
   std::error_code ignored;
   if (std::filesystem::is_directory(binaryfilename, ignored) ||
       binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
-    std::printf("%s %s \n", binaryerror, binaryfilename.c_str());
-    std::exit(exitfailure);
+    fail((std::string(binaryerror) + " " + binaryfilename + " \n").c_str());
   }
 }
 

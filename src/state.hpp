@@ -1,11 +1,13 @@
 // The converter's shared state: the two file names and streams, the header
-// fields, the capture counters and the pixel buffer. Every variable starts
+// fields, the capture counters and the pixel buffer, and the one way a run
+// ends in failure. Every variable is defined here once (inline), starts
 // zeroed and lives for the whole process; each module says which it sets.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -19,42 +21,37 @@ inline constexpr int exitsuccess = 0;
 inline constexpr int exitfailure = 1;
 
 // The dialogue.
-extern std::string binaryfilename;
-extern std::string textfilename;
-extern std::filebuf binaryfile; // read a character at a time, in binary
-extern std::FILE *textfile;
+inline std::string binaryfilename;
+inline std::string textfilename;
+inline std::filebuf binaryfile; // read a character at a time, in binary
+inline std::FILE *textfile = nullptr;
 
-// The header and the four fields taken from it.
-extern std::array<std::uint8_t, headersize> bmpheader;
-extern std::int32_t headercount;
-extern std::int32_t filecounter;
-extern std::int32_t filesize;
-extern std::int32_t offset;
-extern std::int32_t width;
-extern std::int32_t height;
+// The header, the index of its byte being read, the count of bytes read so
+// far, and the four fields taken from the header.
+inline std::array<std::uint8_t, headersize> bmpheader{};
+inline std::int32_t headercount = 0, filecounter = 0;
+inline std::int32_t filesize = 0, offset = 0, width = 0, height = 0;
 
 // The pixel capture: `count` is the next free position in `bmpdata`, which
-// holds `allocated` bytes and may grow up to `capacity` bytes. The writer
-// walks `pixelrows` stored rows of `rowsize` bytes (none for a width of 0
-// or less).
-extern std::int32_t count;
-extern std::int32_t packstart;
-extern std::int32_t rowsize;
-extern std::int32_t pixelrows;
-extern std::int32_t capacity;
-extern std::int32_t allocated;
-extern std::uint8_t *bmpdata;
+// holds `allocated` bytes and may grow up to `capacity` bytes; `packstart`
+// turns 1 when capture begins. The writer walks `pixelrows` stored rows of
+// `rowsize` bytes (none for a width of 0 or less).
+inline std::int32_t count = 0, packstart = 0;
+inline std::int32_t capacity = 0, allocated = 0;
+inline std::int32_t rowsize = 0, pixelrows = 0;
+inline std::uint8_t *bmpdata = nullptr;
 
-// The byte just read or being converted, and its two hex digit characters.
-extern std::uint8_t bword;
-extern std::uint8_t temph;
-extern std::uint8_t templ;
+// The byte just read, and the two hex digit characters of a byte.
+inline std::uint8_t bword = 0, temph = 0, templ = 0;
 
 // Both the writer and the final close of the output file can fail.
 inline constexpr const char *writeerror = "Error writing text file\n";
 
-// Prints one fixed message on standard output and ends the process with
-// the failure status.
-[[noreturn]] void fail(const char *message);
+// Prints one message on standard output and ends the process with the
+// failure status.
+[[noreturn]] inline void fail(const char *message) {
+  std::fputs(message, stdout);
+  std::exit(exitfailure);
+}
 
 } // namespace bmp4c
