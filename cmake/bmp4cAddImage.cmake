@@ -7,12 +7,14 @@
 # The conversion runs again when the bitmap or the converter changes. A
 # failed conversion fails the build with the converter's message.
 #
-# Each header is written by one build step, named bmp4c_ and the header's
-# path in the build folder (bmp4c_bmp4c_logo_h), however many targets use
-# it: two steps writing one header would run at once in a parallel build.
-# A later call for the same bitmap and header only adds its target to the
-# step; a call that would write another bitmap into that header stops
-# configuring.
+# Each header is written by one build step, a custom target named bmp4c_
+# and the header's path in the build folder (bmp4c_bmp4c_logo_h), however
+# many targets use it: two steps writing one header would run at once in a
+# parallel build. The step keeps its header and bitmap as properties, so a
+# later call for the same header only adds its target to the step, and a
+# call that would write another bitmap into that header stops configuring.
+include_guard(GLOBAL)
+
 function(bmp4c_add_image target bitmap)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "OUTPUT" "")
   if(arg_UNPARSED_ARGUMENTS)
@@ -28,14 +30,14 @@ function(bmp4c_add_image target bitmap)
   if(arg_OUTPUT)
     get_filename_component(header "${arg_OUTPUT}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
   endif()
-  get_property(step GLOBAL PROPERTY "bmp4c_step ${header}")
-  get_property(converted GLOBAL PROPERTY "bmp4c_bitmap ${header}")
-  if(NOT step)
-    _bmp4c_addstep(step "${bitmap}" "${header}" "${call}")
-  elseif(NOT converted STREQUAL bitmap)
-    message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}, so "
-                        "${bitmap} cannot be converted into it. Give one of them an OUTPUT of its own.")
+  # A bitmap outside the build folder must be there now: a typo in its name
+  # is caught here, with the call. One inside the build folder is left to
+  # the rule that makes it, which may come later in the project.
+  cmake_path(IS_PREFIX CMAKE_BINARY_DIR "${bitmap}" NORMALIZE made)
+  if(NOT made AND NOT EXISTS "${bitmap}")
+    message(FATAL_ERROR "${call}: there is no bitmap ${bitmap}, and no rule of the build makes it.")
   endif()
+  _bmp4c_step(step "${bitmap}" "${header}" "${call}")
   add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
   target_include_directories(${target} PRIVATE "${folder}")
@@ -58,14 +60,26 @@ function(_bmp4c_compilingtarget target)
   endif()
 endfunction()
 
-# The step that writes a header, named after the header's path in the build
-# folder (a counter keeps names apart that differ only in their punctuation).
-function(_bmp4c_addstep result bitmap header call)
+# The step that writes a header, made on the header's first call and found
+# again by its name on later ones. Headers whose paths differ only in
+# punctuation (icon.small.h, icon_small.h) would share a name, so the
+# second gets a number.
+function(_bmp4c_step result bitmap header call)
   file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
   string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
   set(step ${name})
   set(number 1)
   while(TARGET ${step})
+    get_target_property(written ${step} BMP4C_HEADER)
+    if(written STREQUAL header)
+      get_target_property(converted ${step} BMP4C_BITMAP)
+      if(NOT converted STREQUAL bitmap)
+        message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}, so "
+                            "${bitmap} cannot be converted into it. Give one of them an OUTPUT of its own.")
+      endif()
+      set(${result} ${step} PARENT_SCOPE)
+      return()
+    endif()
     math(EXPR number "${number} + 1")
     set(step ${name}_${number})
   endwhile()
@@ -77,33 +91,6 @@ function(_bmp4c_addstep result bitmap header call)
     COMMENT "bmp4c: converting ${bitmap}"
     VERBATIM)
   add_custom_target(${step} DEPENDS "${header}")
-  set_property(GLOBAL PROPERTY "bmp4c_step ${header}" ${step})
-  set_property(GLOBAL PROPERTY "bmp4c_bitmap ${header}" "${bitmap}")
-  if(NOT EXISTS "${bitmap}")
-    # The rule that makes it may come later in the project: look once the
-    # whole project has been read.
-    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
-      CALL _bmp4c_checkbitmap [[${bitmap}]] [[${call}]])")
-  endif()
+  set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}")
   set(${result} ${step} PARENT_SCOPE)
-endfunction()
-
-# A bitmap that does not exist when the project has been read must be made
-# by a rule of the build, in some folder of the project; otherwise the build
-# would stop on it with no word of which call asked for it.
-function(_bmp4c_checkbitmap bitmap call)
-  if(EXISTS "${bitmap}")
-    return()
-  endif()
-  set(folders "${CMAKE_SOURCE_DIR}")
-  while(folders)
-    list(POP_FRONT folders folder)
-    get_property(made SOURCE "${bitmap}" DIRECTORY "${folder}" PROPERTY GENERATED)
-    if(made)
-      return()
-    endif()
-    get_property(below DIRECTORY "${folder}" PROPERTY SUBDIRECTORIES)
-    list(APPEND folders ${below})
-  endwhile()
-  message(FATAL_ERROR "${call}: there is no bitmap ${bitmap}, and no rule of the build makes it.")
 endfunction()

@@ -48,7 +48,7 @@ struct Folder {
   // The command's exit status; what it printed is left in the file "said".
   int run(const std::string &command) const {
     const int status =
-        std::system(("cd '" + path.string() + "' && " + command + " >said 2>&1").c_str());
+        std::system(("cd '" + path.string() + "' && (" + command + ") >said 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 };
@@ -172,12 +172,48 @@ TEST(Converter, RunsAsWorkedOut) {
   }
 }
 
-// The project in tests/consumer, in a folder with a blank, built against
-// bmp4c installed (under a firmware toolchain's package search) or as a
-// source tree (the parameter), shows the bytes of its images. A build
-// converts what changed, and only that, and a broken bitmap fails it and
-// leaves no header behind.
-class Consumer : public testing::TestWithParam<std::string> {};
+// A project that embeds logo.bmp, in a folder of a Folder: its build command, what the build says
+// when it converts, the header the logo becomes, and the program that shows the result.
+struct Project {
+  std::string folder, build, converting, header, program;
+};
+
+// Builds the project with this image as its logo: whether the build worked, converted the logo,
+// refused it with the converter's message, failed in the compiler, left the logo's header, and
+// what the program then shows.
+std::string rebuild(const Folder &at, const Project &p, const std::string &image) {
+  const fs::path logo = at.path / p.folder / "logo.bmp";
+  if (image != slurp(logo)) std::ofstream(logo, std::ios::binary) << image;
+  const int status = at.run("cd '" + p.folder + "' && " + p.build);
+  const std::string said = slurp(at.path / "said");
+  auto says = [&](const std::string &text) { return said.find(text) != said.npos; };
+  at.run("cd '" + p.folder + "' && " + p.program);
+  return (status == 0 ? "built"s : "failed"s) + (says(p.converting) ? ", converted" : "") +
+         (says("Incomplete header") ? ", Incomplete header" : "") +
+         (says(notfourbit) ? ", Not a 4-bit uncompressed bitmap" : "") +
+         (says("error:") ? ", compiler error" : "") +
+         (fs::exists(at.path / p.folder / p.header) ? ", " + p.header : "") + ": " +
+         slurp(at.path / "said");
+}
+
+// The project in tests/consumer, in a folder with a blank, built against bmp4c installed (under
+// a firmware toolchain's package search) or as a source tree, shows the bytes of its images. A
+// build converts what changed, and only that, and a broken bitmap fails it and leaves no header
+// behind. Each call that bmp4c_add_image refuses stops configuring with its message.
+class Consumer : public testing::TestWithParam<std::pair<std::string, std::string>> {};
+
+// Calls that must stop configuring (message(FATAL_ERROR)): how the message starts, and its key
+// words.
+// clang-format off
+const std::string faults[][3] = {
+  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <bitmap> [OUTPUT <header>])"},
+  {"bmp4c_add_image(show logo.bmp OUTPUT)", "bmp4c_add_image(show logo.bmp): ", "OUTPUT needs the header's name"},
+  {"bmp4c_add_image(shw logo.bmp)", "bmp4c_add_image: ", "there is no target shw."},
+  {"bmp4c_add_image(bmp4c::bmp4c logo.bmp)", "bmp4c_add_image: ", "is an imported, alias, interface or custom target"},
+  {"bmp4c_add_image(show icon.bmp OUTPUT bmp4c/logo.h)", "bmp4c_add_image(show icon.bmp) in ", "logo.h is already the header of"},
+  {"bmp4c_add_image(show lgo.bmp)", "bmp4c_add_image(show lgo.bmp) in ", "lgo.bmp, and no rule of the build makes it."},
+};
+// clang-format on
 
 TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   const Folder folder;
@@ -187,43 +223,39 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
             0);
   const std::string logo = bitmap(2, 1, "\x12"s), changed = bitmap(3, 1, "\x34\x50"s);
   std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
-  const std::string configure = BMP4C_CMAKE " -G " BMP4C_GENERATOR " -S 'my project' " + GetParam();
+  const std::string configure =
+      BMP4C_CMAKE " -G " BMP4C_GENERATOR " -S 'my project' " + GetParam().second;
   ASSERT_EQ(folder.run(configure + " -B 'my project/build'"), 0);
-  // Builds with this logo, eight jobs at a time: whether the build worked, converted, left the
-  // logo's header, and what the program then shows.
-  auto build = [&](const std::string &image) {
-    if (image != slurp(folder.path / "my project/logo.bmp"))
-      std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << image;
-    const std::string built =
-        folder.run(BMP4C_CMAKE " --build 'my project/build' -j8 --config Release") == 0 ? "built"
-                                                                                        : "failed";
-    const std::string said = slurp(folder.path / "said");
-    folder.run("'my project/" BMP4C_SHOW "'");
-    return built + (said.find("bmp4c: converting") != said.npos ? ", converted" : "") +
-           (said.find("Incomplete header") != said.npos ? ", Incomplete header" : "") +
-           (fs::exists(folder.path / "my project/build/bmp4c/logo.h") ? ", logo.h: " : ": ") +
-           slurp(folder.path / "said");
-  };
+  // Eight jobs at a time: both targets use the logo, and converted twice at once, it would fail
+  // one build in two.
+  const Project consumer{"my project", BMP4C_CMAKE " --build build -j8 --config Release",
+                         "bmp4c: converting", "build/bmp4c/logo.h", BMP4C_SHOW};
   const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a";
-  EXPECT_EQ(build(logo), "built, converted, logo.h: 2 1, 1 2; logo: ed" + others);
-  EXPECT_EQ(build(logo), "built, logo.h: 2 1, 1 2; logo: ed" + others); // nothing to convert
-  // Both targets use the logo; converted twice at once, it would fail one build in two.
+  EXPECT_EQ(rebuild(folder, consumer, logo),
+            "built, converted, build/bmp4c/logo.h: 2 1, 1 2; logo: ed" + others);
+  EXPECT_EQ(rebuild(folder, consumer, logo), // nothing to convert
+            "built, build/bmp4c/logo.h: 2 1, 1 2; logo: ed" + others);
   for (int i = 0; i < 10; ++i)
-    EXPECT_EQ(build(i % 2 ? logo : changed),
-              "built, converted, logo.h: " +
+    EXPECT_EQ(rebuild(folder, consumer, i % 2 ? logo : changed),
+              "built, converted, build/bmp4c/logo.h: " +
                   (i % 2 ? "2 1, 1 2; logo: ed"s : "3 1, 1 2; logo: cb af") + others);
-  EXPECT_EQ(build(changed.substr(0, 30)),
+  EXPECT_EQ(rebuild(folder, consumer, changed.substr(0, 30)),
             "failed, converted, Incomplete header: 2 1, 1 2; logo: ed" + others);
-  EXPECT_NE(folder.run(configure + " -B clash -DBMP4C_CLASH=ON"), 0);
-  const std::string message =
-      std::regex_replace(slurp(folder.path / "said"), std::regex("\\s+"), " ");
-  EXPECT_NE(message.find("logo.h is already the header of"), std::string::npos) << message;
+  for (const auto &[call, starts, says] : faults) {
+    EXPECT_NE(folder.run(configure + " -B faults -DBMP4C_FAULT='" + call + "'"), 0) << call;
+    const std::string said =
+        std::regex_replace(slurp(folder.path / "said"), std::regex("\\s+"), " ");
+    EXPECT_NE(said.find("(message): " + starts), said.npos) << said;
+    EXPECT_NE(said.find(says), said.npos) << said;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Bmp4c, Consumer,
-    testing::Values("-DCMAKE_PREFIX_PATH=\"$PWD/pre fix\" "
-                    "-DCMAKE_TOOLCHAIN_FILE=\"$PWD/my project/toolchain.cmake\"",
-                    "-DBMP4C_SOURCE='" BMP4C_SOURCE "'"));
+    testing::Values(std::pair("installed",
+                              "-DCMAKE_PREFIX_PATH=\"$PWD/pre fix\" "
+                              "-DCMAKE_TOOLCHAIN_FILE=\"$PWD/my project/toolchain.cmake\""),
+                    std::pair("sourcetree", "-DBMP4C_SOURCE='" BMP4C_SOURCE "'")),
+    [](const auto &row) { return row.param.first; });
 
 } // namespace
