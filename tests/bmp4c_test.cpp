@@ -154,10 +154,12 @@ TEST(Converter, RunsAsWorkedOut) {
     return static_cast<std::int32_t>(rng() % 3 ? std::uniform_int_distribution(low, high)(rng)
                                                : odd[rng() % odd.size()]);
   };
-  std::string noise(200000, '\0');
+  std::string noise(270000, '\0');
   for (char &c : noise) c = static_cast<char>(rng());
   // Rows longer than the writer's batches, and output many times its buffer.
-  check(expected("8195x65", bitmap(8195, 65, noise), 8195, 65, 118, 118 + 200000));
+  const Case large = expected("8195x65", bitmap(8195, 65, noise), 8195, 65, 118, 118 + 270000);
+  ASSERT_EQ(large.said, done); // all its pixels are there
+  check(large);
   for (int i = 0; i < 300; ++i) {
     const std::int32_t width = pick({0, -1, INT32_MIN, INT32_MAX, 1 << 30}, 1, 40),
                        offset = pick({0, 54, INT32_MAX, -7}, 54, 130);
