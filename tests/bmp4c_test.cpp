@@ -1,7 +1,7 @@
 // bmp4c as its users meet it, each run in a fresh folder: the converter's
 // transcript, exit status and files left, for runs worked out by hand and
-// for random bitmaps worked out pixel by pixel; then a CMake project that
-// embeds its images with bmp4c_add_image.
+// for random bitmaps worked out pixel by pixel; a CMake project that embeds
+// its images with bmp4c_add_image; and the README's examples as written.
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -259,5 +259,78 @@ INSTANTIATE_TEST_SUITE_P(
                               "-DCMAKE_TOOLCHAIN_FILE=\"$PWD/my project/toolchain.cmake\""),
                     std::pair("sourcetree", "-DBMP4C_SOURCE='" BMP4C_SOURCE "'")),
     [](const auto &row) { return row.param.first; });
+
+// The README's examples, as written: every block whose fence names a file (```make Makefile)
+// becomes that file, beside a 96 x 64 logo.bmp and bmp4c installed on the PATH. A build must
+// convert the logo, and again only when it changes; a refused logo must fail every build with
+// the converter's message, before the compiler. A recipe must print what its pattern says.
+struct Example {
+  std::string name, needs;          // needs: the tools without which the row is skipped
+  Project build;                    // a build of main.c that converts logo.bmp; or else
+  std::string run = "", shows = ""; // commands, and a pattern of what they print
+};
+
+class Readme : public testing::TestWithParam<Example> {};
+
+// clang-format off
+const std::string symbols = "echo logo.bmp logo.h | bmp4c >/dev/null && ";
+const std::string gradient = "convert -size 2x32 gradient:black-white -rotate -90 logo.png && ";
+const Example examples[] = {
+  {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game"}},
+  {"make", "make cc", {".", "make", "bmp4c: converting", "logo.h", "./game"}},
+  {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.h", "b/logo.h", "b/game"}},
+  {"cortexm", "arm-none-eabi-gcc", {}, symbols + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logo.c && arm-none-eabi-nm logo.o", "R bitmap"},
+  {"avr", "avr-gcc", {}, symbols + "avr-gcc -mmcu=atmega328p -Os -Wall -Wextra -Werror -c logo_avr.c && avr-objdump -t logo_avr.o", "progmem\\.data.*bitmap"},
+  {"cpp", "g++ clang++", {}, symbols + "for cxx in g++ clang++; do $cxx -Wall -Wextra -Werror -c logo.cpp -o $cxx.o && nm -C $cxx.o; done", "r bitmap\n[^]*r bitmap"},
+  {"arduino", "avr-g++", {}, symbols + "avr-g++ -mmcu=atmega328p -Os -Wall -Wextra -Werror -x c++ -c sketch.ino && avr-objdump -t sketch.o", "progmem\\.data.*bitmap"},
+  {"ink", "convert", {}, gradient + "sh ink.sh && " + symbols + "sed -n 4p logo.h", "0xff,0xee,0xdd,0xcc,0xbb,0xaa,0x99,0x88,\n$"},
+  {"light", "convert", {}, gradient + "sh light.sh && " + symbols + "sed -n 4p logo.h", "0x00,0x11,0x22,0x33,0x44,0x55,0x66,0x77,\n$"},
+  {"colours", "convert", {}, gradient + "sh colours.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
+  {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
+};
+// clang-format on
+
+TEST_P(Readme, WorksAsWritten) {
+  const Example &row = GetParam();
+  const Folder folder;
+  if (folder.run("for tool in " + row.needs + "; do command -v $tool; done") != 0)
+    GTEST_SKIP() << "not installed, one of: " << row.needs;
+  ASSERT_EQ(
+      folder.run(BMP4C_CMAKE " --install " BMP4C_BUILD " --config " BMP4C_CONFIG " --prefix inst"),
+      0);
+  std::ifstream readme(BMP4C_SOURCE "/README.md");
+  std::ofstream block;
+  const std::regex fence("\\s*```\\w+ ([\\w.]+)"), end("\\s*```");
+  std::smatch named;
+  for (std::string line, indent; std::getline(readme, line);)
+    if (std::regex_match(line, named, fence))
+      block.open(folder.path / named[1].str()), indent = line.substr(0, line.find('`'));
+    else if (block.is_open() && std::regex_match(line, end))
+      block.close();
+    else if (block.is_open())
+      block << line.substr(std::min(indent.size(), line.find_first_not_of(' '))) << "\n";
+  const std::string good = bitmap(96, 64, std::string(3072, '\x9c')),
+                    bad = patched(good, 28, "\x18"s);
+  std::ofstream(folder.path / "logo.bmp", std::ios::binary) << good;
+  const std::string path = "PATH=\"$PWD/inst/bin:$PATH\" && ";
+  if (!row.build.build.empty()) {
+    Project p = row.build;
+    p.build = path + p.build;
+    const std::string shows = ": logo: 96 x 64 pixels in 3072 bytes\n";
+    const std::string refused = "failed, converted, Not a 4-bit uncompressed bitmap" + shows;
+    EXPECT_EQ(rebuild(folder, p, good), "built, converted, " + p.header + shows);
+    EXPECT_EQ(rebuild(folder, p, good), "built, " + p.header + shows);
+    EXPECT_EQ(rebuild(folder, p, bad), refused);
+    EXPECT_EQ(rebuild(folder, p, bad), refused);
+    EXPECT_EQ(rebuild(folder, p, good), "built, converted, " + p.header + shows);
+  } else {
+    EXPECT_EQ(folder.run(path + row.run), 0) << slurp(folder.path / "said");
+    EXPECT_TRUE(std::regex_search(slurp(folder.path / "said"), std::regex(row.shows)))
+        << slurp(folder.path / "said");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bmp4c, Readme, testing::ValuesIn(examples),
+                         [](const auto &row) { return row.param.name; });
 
 } // namespace
