@@ -62,12 +62,14 @@ void put(const char *text, std::size_t length) {
   outlength += length;
 }
 
+// Fills every entry of the table, in the order of the stored byte values.
 void prepareitems() {
-  for (int stored = 0; stored < bytevalues; ++stored) {
-    hexconvert(static_cast<std::uint8_t>(~stored));
+  std::uint8_t stored = 0;
+  for (char *text : itemtexts) {
+    hexconvert(static_cast<std::uint8_t>(~stored++));
     const char item[itemroom] = {'0', 'x', static_cast<char>(temph), static_cast<char>(templ),
                                  ',', '\n'};
-    std::memcpy(itemtexts[stored], item, itemroom);
+    std::memcpy(text, item, itemroom);
   }
 }
 
