@@ -298,7 +298,7 @@ const Example examples[] = {
 TEST_P(Readme, WorksAsWritten) {
   const Example &row = GetParam();
   const Folder folder;
-  if (folder.run("for tool in " + row.needs + "; do command -v $tool; done") != 0)
+  if (folder.run("for tool in " + row.needs + "; do command -v $tool || exit 1; done") != 0)
     GTEST_SKIP() << "not installed, one of: " << row.needs;
   ASSERT_EQ(folder.install("inst"), 0);
   std::ifstream readme(BMP4C_SOURCE "/README.md");
