@@ -1,51 +1,123 @@
 // The conversion run: the console dialogue, the two files, the order of the
 // steps, and the exit status (0 only after "Convertion Completed", 1 after
 // any failure message). Every message goes to standard output.
+//
+// The output file is emptied only once writing begins: a run refused
+// before then leaves an existing file with its bytes and its time stamp,
+// and removes a file that it created itself.
 #include "bmp_intake.hpp"
 #include "source_writer.hpp"
 #include "state.hpp"
 
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
 namespace bmp4c {
 namespace {
 
+namespace fs = std::filesystem;
+
 const char *const banner = "This file convert a 4-bit BMP into 2-bit DC.b file ";
 const char *const binaryprompt = "Pls enter binary file name to read:";
 const char *const textprompt = "Pls enter text file name to write:";
 const char *const binaryerror = "Error opening binaryfile file for reading:";
 const char *const texterror = "Error opening text file for writing\n";
+const char *const namingerror = "Too many names: put a name with blanks in double quotes\n";
 const char *const completion = "Convertion Completed";
 
-// Names are whitespace-delimited tokens of any length; a missing answer
-// leaves the name empty, and an empty name then fails to open.
+constexpr int endofinput = std::char_traits<char>::eof();
+constexpr int quote = '"';
+
+// The file this run created as its output, as long as nothing has been
+// written to it: a refusal removes it. Empty otherwise.
+fs::path createdtextfile;
+
+bool iswhite(int c) {
+  return c != endofinput && std::isspace(c) != 0;
+}
+
+// Everything up to the closing quote, which is dropped. A quote left open
+// runs to the end of its line, whose CR (of a CR LF line end) is dropped.
+void readquoted(std::string &name) {
+  while (std::cin.peek() != endofinput && std::cin.peek() != '\n') {
+    const int c = std::cin.get();
+    if (c == quote) return;
+    name += static_cast<char>(c);
+  }
+  if (!name.empty() && name.back() == '\r') name.pop_back();
+}
+
+// A name is a word, up to white space, or, when it starts with a double
+// quote, a quoted name: a path with blanks as Windows pastes it. A quote
+// inside a word is an ordinary character. What follows the name is left
+// unread.
+void readname(std::string &name) {
+  while (iswhite(std::cin.peek())) std::cin.get();
+  if (std::cin.peek() == quote) {
+    std::cin.get();
+    readquoted(name);
+    return;
+  }
+  while (std::cin.peek() != endofinput && !iswhite(std::cin.peek())) {
+    name += static_cast<char>(std::cin.get());
+  }
+}
+
+// A missing answer leaves the name empty, and an empty name then fails to
+// open.
 void askname(const char *prompt, std::string &name) {
   std::printf("%s \n", prompt);
   std::fflush(stdout);
-  std::cin >> name;
+  readname(name);
+}
+
+// The rest of the second name's line must be blank: anything more is a
+// name with blanks that was not quoted, or a third name, and converting
+// would write a file the user did not name. Later lines are not read.
+void endanswers() {
+  for (int c; (c = std::cin.get()) != endofinput && c != '\n';) {
+    if (!iswhite(c)) fail(namingerror);
+  }
 }
 
 // A directory may open for reading on some systems and fail only on the
 // first read, so it is refused as the unreadable input it is.
 void openbinaryfile() {
   std::error_code ignored;
-  if (std::filesystem::is_directory(binaryfilename, ignored) ||
+  if (fs::is_directory(binaryfilename, ignored) ||
       binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
     fail((std::string(binaryerror) + " " + binaryfilename + " \n").c_str());
   }
 }
 
 // Opening the bitmap itself for writing would truncate it before it is
-// read, whatever name or link leads to it.
+// read, whatever name or link leads to it. Appending creates a missing
+// file and proves that the output can be written, yet changes nothing.
 void opentextfile() {
   std::error_code ignored;
-  if (std::filesystem::equivalent(binaryfilename, textfilename, ignored)) {
+  if (fs::equivalent(binaryfilename, textfilename, ignored)) {
     fail(texterror);
   }
-  textfile = std::fopen(textfilename.c_str(), "w");
+  const bool existed = fs::exists(textfilename, ignored);
+  textfile = std::fopen(textfilename.c_str(), "a");
   if (textfile == nullptr) {
     fail(texterror);
+  }
+  if (!existed) createdtextfile = fs::canonical(textfilename, ignored);
+}
+
+// Writing begins: a file is emptied now, through any link to it. Devices
+// and pipes are written as they are.
+void begintextfile() {
+  createdtextfile.clear();
+  std::error_code ignored;
+  if (fs::is_regular_file(textfilename, ignored)) {
+    textfile = std::freopen(textfilename.c_str(), "w", textfile);
+    if (textfile == nullptr) {
+      fail(texterror);
+    }
   }
 }
 
@@ -57,6 +129,17 @@ void closefiles() {
 }
 
 } // namespace
+
+void fail(const char *message) {
+  std::fputs(message, stdout);
+  if (!createdtextfile.empty()) {
+    std::fclose(textfile);
+    std::error_code ignored;
+    fs::remove(createdtextfile, ignored);
+  }
+  std::exit(exitfailure);
+}
+
 } // namespace bmp4c
 
 int main() {
@@ -65,11 +148,13 @@ int main() {
   std::printf("%s\n", banner);
   askname(binaryprompt, binaryfilename);
   askname(textprompt, textfilename);
+  endanswers();
   openbinaryfile();
   opentextfile();
   readheader();
   preparebuffer();
-  capturepixels(); // before any output, so a refused bitmap leaves it empty
+  capturepixels();
+  begintextfile();
   writepreamble();
   writepixels();
   closefiles();

@@ -1,13 +1,13 @@
 // The converter's shared state: the two file names and streams, the header
 // fields, the capture counters and the pixel buffer, and the one way a run
-// ends in failure. Every variable is defined here once (inline), starts
-// zeroed and lives for the whole process; each module says which it sets.
+// ends in failure (defined with the run, which owns the files). Every
+// variable is defined here once (inline), starts zeroed and lives for the
+// whole process; each module says which it sets.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -48,10 +48,8 @@ inline std::uint8_t bword = 0, temph = 0, templ = 0;
 inline constexpr const char *writeerror = "Error writing text file\n";
 
 // Prints one message on standard output and ends the process with the
-// failure status.
-[[noreturn]] inline void fail(const char *message) {
-  std::fputs(message, stdout);
-  std::exit(exitfailure);
-}
+// failure status; an output file that the run created and has not yet
+// written is removed.
+[[noreturn]] void fail(const char *message);
 
 } // namespace bmp4c

@@ -60,7 +60,7 @@ struct Folder {
 
 // clang-format off
 const std::string prompts = "This file convert a 4-bit BMP into 2-bit DC.b file \nPls enter binary file name to read: \nPls enter text file name to write: \n";
-const std::string done = "Convertion Completed\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", incomplete = "Incomplete pixel data\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
+const std::string done = "Convertion Completed\n", toomany = "Too many names: put a name with blanks in double quotes\n", old = "a header of an earlier run\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", incomplete = "Incomplete pixel data\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
 // A 5x3 image whose pixels are 0 to e in reading order, stored bottom row first with
 // padding (fff) that must never show, and what the converter makes of it.
 const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
@@ -70,10 +70,10 @@ const std::string itsitems = "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] =
 struct Case {
   std::string proves, input, answers, said; // input: in.bmp, if any; said: after the prompts
   int status;
-  std::string out = "(none)"; // out.h as the run leaves it
+  std::string out = "(none)", before = "(none)"; // out.h as the run leaves it, and as it found it
 };
 
-// Beside in.bmp, every run finds link.bmp, a link to it.
+// Beside in.bmp, every run finds "my in.bmp", a link to it, and "my out.h", a link to out.h.
 // clang-format off
 const Case cases[] = {
   {"rows top down, padding dropped, v as 15-v; a row's last pixel joins the next one's first, the very last gets f; eight items a line", fivebythree, "in.bmp out.h", done, 0, itsitems},
@@ -83,48 +83,78 @@ const Case cases[] = {
   {"a folder as input", "", ". out.h", badinput + ". \n", 1},
   {"a long name is kept whole", "", std::string(3000, 'n') + " out.h", badinput + std::string(3000, 'n') + " \n", 1},
   {"output in a missing folder", fivebythree, "in.bmp nowhere/out.h", badoutput, 1},
-  {"30-byte input: short header, empty output", fivebythree.substr(0, 30), "in.bmp out.h", "Incomplete header\n", 1, ""},
+  {"30-byte input: short header, no output made", fivebythree.substr(0, 30), "in.bmp out.h", "Incomplete header\n", 1},
   {"the same name twice leaves the bitmap intact", fivebythree, "in.bmp in.bmp", badoutput, 1},
   {"the same file by another name", fivebythree, "in.bmp ./in.bmp", badoutput, 1},
-  {"the same file through a link", fivebythree, "in.bmp link.bmp", badoutput, 1},
+  {"the same file through a link", fivebythree, "in.bmp \"my in.bmp\"", badoutput, 1},
   {"a full disk", fivebythree, "in.bmp /dev/full", "Error writing text file\n", 1},
-  {"a buffer past 2^31-1 bytes, empty output", bitmap(8, 1 << 30, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
-  {"the most negative height", bitmap(8, INT32_MIN, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""},
-  {"24 bits a pixel, as Paint saves: refused, empty output", patched(fivebythree, 28, "\x18"s), "in.bmp out.h", notfourbit, 1, ""},
-  {"a bit count whose high byte is set", patched(fivebythree, 29, "\4"s), "in.bmp out.h", notfourbit, 1, ""},
-  {"4 bits, compressed (RLE4)", patched(fivebythree, 30, "\2"s), "in.bmp out.h", notfourbit, 1, ""},
-  {"a compression set in its high byte only", patched(fivebythree, 33, "\1"s), "in.bmp out.h", notfourbit, 1, ""},
-  {"24 bits and a huge image: refused for its format first", patched(bitmap(8, 1 << 30, ""), 28, "\x18"s), "in.bmp out.h", notfourbit, 1, ""},
-  {"cut short inside the pixel data: refused, empty output", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1, ""},
+  {"a buffer past 2^31-1 bytes, no output made", bitmap(8, 1 << 30, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1},
+  {"the most negative height", bitmap(8, INT32_MIN, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1},
+  {"24 bits a pixel, as Paint saves: refused, no output made", patched(fivebythree, 28, "\x18"s), "in.bmp out.h", notfourbit, 1},
+  {"a bit count whose high byte is set", patched(fivebythree, 29, "\4"s), "in.bmp out.h", notfourbit, 1},
+  {"4 bits, compressed (RLE4)", patched(fivebythree, 30, "\2"s), "in.bmp out.h", notfourbit, 1},
+  {"a compression set in its high byte only", patched(fivebythree, 33, "\1"s), "in.bmp out.h", notfourbit, 1},
+  {"24 bits and a huge image: refused for its format first", patched(bitmap(8, 1 << 30, ""), 28, "\x18"s), "in.bmp out.h", notfourbit, 1},
+  {"cut short inside the pixel data: refused, no output made", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1},
   {"cut short by exactly the last row's padding: converts", fivebythree.substr(0, 129), "in.bmp out.h", done, 0, itsitems},
-  {"a filesize short of the data", patched(fivebythree, 2, "\x80"s), "in.bmp out.h", incomplete, 1, ""},
+  {"a filesize short of the data", patched(fivebythree, 2, "\x80"s), "in.bmp out.h", incomplete, 1},
   {"a filesize past the end of a complete file: converts", patched(fivebythree, 2, "\xff\xff"s), "in.bmp out.h", done, 0, itsitems},
-  {"an offset of 54: the data would start inside the header", patched(fivebythree, 10, "\x36"s), "in.bmp out.h", incomplete, 1, ""},
-  {"an offset past the end of the file", patched(patched(fivebythree, 10, "\xff"s), 2, "\xff\xff"s), "in.bmp out.h", incomplete, 1, ""},
-  {"85 bytes that claim 520093713 x 4 pixels: refused at once", bitmap(520093713, 4, std::string(31, '\xff'), 25, 103), "in.bmp out.h", incomplete, 1, ""},
+  {"an offset of 54: the data would start inside the header", patched(fivebythree, 10, "\x36"s), "in.bmp out.h", incomplete, 1},
+  {"an offset past the end of the file", patched(patched(fivebythree, 10, "\xff"s), 2, "\xff\xff"s), "in.bmp out.h", incomplete, 1},
+  {"85 bytes that claim 520093713 x 4 pixels: refused at once", bitmap(520093713, 4, std::string(31, '\xff'), 25, 103), "in.bmp out.h", incomplete, 1},
   {"only the four fields used filled, all else zero: converts", patched(patched(patched(fivebythree, 0, "\0\0"s), 14, "\0\0\0\0"s), 26, "\0\0\0\0"s), "in.bmp out.h", done, 0, itsitems},
+  {"quoted names with blanks; a success through a link, which is kept", fivebythree, "\"my in.bmp\" \"my out.h\"", done, 0, itsitems},
+  {"a quoted name alone on its line", fivebythree, "\"my in.bmp\"\nout.h\n", done, 0, itsitems},
+  {"a quote left open runs to the end of its line, CR dropped", fivebythree, "in.bmp \"out.h\r\n", done, 0, itsitems},
+  {"CR LF line ends; the line after the names is not read", fivebythree, "in.bmp out.h \r\nin.bmp\n", done, 0, itsitems},
+  {"empty quotes: an empty name", fivebythree, "in.bmp \"\"", badoutput, 1},
+  {"a quoted name is named without its quotes", "", "\"no such.bmp\" out.h", badinput + "no such.bmp \n", 1},
+  {"a quote inside a word is part of it", "", "in\"x.bmp out.h", badinput + "in\"x.bmp \n", 1},
+  {"three names: no file opened", fivebythree, "in.bmp out.h more.h", toomany, 1, old, old},
+  {"an output name with a blank, unquoted: neither part created", fivebythree, "in.bmp my out.h\n", toomany, 1},
+  {"short header over a header: bytes and time stamp kept", fivebythree.substr(0, 30), "in.bmp out.h", "Incomplete header\n", 1, old, old},
+  {"another format, through a link to a header: both kept", patched(fivebythree, 28, "\x18"s), "in.bmp \"my out.h\"", notfourbit, 1, old, old},
+  {"too large over a header", bitmap(8, 1 << 30, ""), "in.bmp out.h", "Error allocating bitmap memory\n", 1, old, old},
+  {"pixel data cut short over a header", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1, old, old},
+  {"pixel data cut short through a link to no file: none made", fivebythree.substr(0, 128), "in.bmp \"my out.h\"", incomplete, 1},
+  {"a header replaced", fivebythree, "in.bmp out.h", done, 0, itsitems, old},
 };
 // clang-format on
 
 void check(const Case &c) {
   const Folder folder;
+  const fs::path out = folder.path / "out.h";
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
+                    std::chrono::hours(1000);
   if (!c.input.empty()) std::ofstream(folder.path / "in.bmp", std::ios::binary) << c.input;
+  if (c.before != "(none)") {
+    std::ofstream(out) << c.before;
+    fs::last_write_time(out, past);
+  }
   std::ofstream(folder.path / "answers") << c.answers;
-  fs::create_symlink("in.bmp", folder.path / "link.bmp");
+  fs::create_symlink("in.bmp", folder.path / "my in.bmp");
+  fs::create_symlink("out.h", folder.path / "my out.h");
+  auto files = [&] { return std::distance(fs::directory_iterator(folder.path), {}); };
+  const auto found = files();
   EXPECT_EQ(folder.run(BMP4C_PATH " <answers"), c.status) << c.proves;
   EXPECT_EQ(slurp(folder.path / "said"), prompts + c.said) << c.proves;
   EXPECT_EQ(slurp(folder.path / "in.bmp"), c.input.empty() ? "(none)" : c.input) << c.proves;
-  EXPECT_EQ(slurp(folder.path / "out.h"), c.out) << c.proves;
+  EXPECT_EQ(slurp(out), c.out) << c.proves;
+  if (c.out == c.before && fs::exists(out)) {
+    EXPECT_EQ(fs::last_write_time(out), past) << c.proves;
+  }
+  // Only "said" is new, and out.h if the run made it.
+  EXPECT_EQ(files(), found + 1 + (c.before == "(none)" && c.out != "(none)")) << c.proves;
 }
 
 // What the converter must make of a bitmap file, worked out one pixel at a
 // time from its fields (filesize as the header gives it).
 Case expected(const std::string &proves, const std::string &file, std::int64_t width,
               std::int64_t height, std::int64_t offset, std::int64_t filesize) {
-  if (file.size() < 54) return {proves, file, "in.bmp out.h", "Incomplete header\n", 1, ""};
+  if (file.size() < 54) return {proves, file, "in.bmp out.h", "Incomplete header\n", 1};
   const std::int64_t rows = std::abs(height), rowsize = width > 0 ? (width + 7) / 8 * 4 : 0;
   if (rows * rowsize >= INT32_MAX)
-    return {proves, file, "in.bmp out.h", "Error allocating bitmap memory\n", 1, ""};
+    return {proves, file, "in.bmp out.h", "Error allocating bitmap memory\n", 1};
   // Capture starts once the byte before offset is read, and stops at filesize or the buffer's end;
   // it must bring every stored row up to the last pixel of the last one.
   std::string data, digits; // digits: each pixel v as the hex digit of 15 - v, in reading order
@@ -132,7 +162,7 @@ Case expected(const std::string &proves, const std::string &file, std::int64_t w
     data = file.substr(static_cast<std::size_t>(offset),
                        static_cast<std::size_t>(std::min(filesize - offset, rows * rowsize + 1)));
   if (width > 0 && rows > 0 && std::ssize(data) < (rows - 1) * rowsize + (width + 1) / 2)
-    return {proves, file, "in.bmp out.h", incomplete, 1, ""};
+    return {proves, file, "in.bmp out.h", incomplete, 1};
   for (std::int64_t line = 0; width > 0 && line < rows; ++line) {
     for (std::int64_t x = 0; x < width; ++x) {
       const auto at =
@@ -183,6 +213,7 @@ TEST(Converter, RunsAsWorkedOut) {
 // when it converts, the header the logo becomes, and the program that shows the result.
 struct Project {
   std::string folder, build, converting, header, program;
+  bool keeps = false; // a refused bitmap leaves the header of the last good one
 };
 
 // Builds the project with this image as its logo: whether the build worked, converted the logo,
@@ -283,8 +314,8 @@ const Example examples[] = {
   {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
   {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h"},
   {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game"}},
-  {"make", "make cc", {".", "make", "bmp4c: converting", "logo.h", "./game"}},
-  {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.h", "b/logo.h", "b/game"}},
+  {"make", "make cc", {".", "make", "bmp4c: converting", "logo.h", "./game", true}},
+  {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.h", "b/logo.h", "b/game", true}},
   {"cortexm", "arm-none-eabi-gcc", {}, symbols + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logo.c && arm-none-eabi-nm logo.o", "R bitmap"},
   {"avr", "avr-gcc", {}, symbols + "avr-gcc -mmcu=atmega328p -Os -Wall -Wextra -Werror -c logo_avr.c && avr-objdump -t logo_avr.o", "progmem\\.data.*bitmap"},
   {"cpp", "g++ clang++", {}, symbols + "for cxx in g++ clang++; do $cxx -Wall -Wextra -Werror -c logo.cpp -o $cxx.o && nm -C $cxx.o; done", "r bitmap\n[^]*r bitmap"},
@@ -323,7 +354,8 @@ TEST_P(Readme, WorksAsWritten) {
     Project p = row.build;
     p.build = path + p.build;
     const std::string shows = ": logo: 96 x 64 pixels in 3072 bytes\n";
-    const std::string refused = "failed, converted, Not a 4-bit uncompressed bitmap" + shows;
+    const std::string refused = "failed, converted, Not a 4-bit uncompressed bitmap" +
+                                (p.keeps ? ", " + p.header : "") + shows;
     EXPECT_EQ(rebuild(folder, p, good), "built, converted, " + p.header + shows);
     EXPECT_EQ(rebuild(folder, p, good), "built, " + p.header + shows);
     EXPECT_EQ(rebuild(folder, p, bad), refused);
