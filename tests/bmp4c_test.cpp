@@ -209,6 +209,87 @@ TEST(Converter, RunsAsWorkedOut) {
   }
 }
 
+// bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first) and
+// an older in.png: what it says on standard error and output, its status, and the pixels of in.png
+// as ImageMagick reads them, a hex digit for each grey (d x 17), a line a row. A refusal must leave
+// in.png as it was. Each output starts with the text given, and is empty when that is.
+struct Drawing {
+  std::string proves, header, arguments;
+  int status;
+  std::string said, pixels = "", out = "";
+};
+
+std::string header(int width, int height, const std::string &items) {
+  return "#define WIDTH " + std::to_string(width) + "\n#define HEIGHT " + std::to_string(height) +
+         "\nchar bitmap[] = {\n" + items + "};\n";
+}
+
+// clang-format off
+const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
+const Drawing drawings[] = {
+  {"4x2: digits as greys, 0 black, f white, top row first; in.png by default", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
+  {"5x3: the rows joined for an odd width split again, the last half item unused", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, "", "fedcb\na9876\n54321\n"},
+  {"1x1", header(1, 1, "0x3f,"), "in.h", 0, "", "3\n"},
+  {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, "", "fedcb\na9876\n54321\n"},
+  {"--ink: f black, 0 white", fourbytwo, "--ink in.h", 0, "", "0123\n4567\n"},
+  {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, "", "11ee55\n11ee55\n"},
+  {"reformatted by hand: comments, const unsigned char, upper case, one digit", "/* 4 x 2 */\n# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , 0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
+  {"a missing header", "", "none.h", 1, "bmp4c-preview: none.h: cannot be read: No such file or directory\n"},
+  {"a folder", "", ".", 1, "bmp4c-preview: .: is a folder, not a header\n"},
+  {"no WIDTH", "#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define WIDTH\n"},
+  {"no HEIGHT", "#define WIDTH 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define HEIGHT\n"},
+  {"a size of 0", header(1, 0, ""), "in.h", 1, "bmp4c-preview: in.h:2: HEIGHT must be a whole number from 1 to 2147483647, not \"0\"\n"},
+  {"a size past 32 bits", "#define WIDTH 2147483648\n#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h:1: WIDTH must be a whole number from 1 to 2147483647, not \"2147483648\"\n"},
+  {"an item that is not a hex byte, with its line", header(2, 2, "0x00,\n 0xg1,"), "in.h", 1, "bmp4c-preview: in.h:5: \"0xg1\" is not a hex byte\n"},
+  {"an empty item", header(2, 2, "0x00,,0x11"), "in.h", 1, "bmp4c-preview: in.h:4: \"\" is not a hex byte\n"},
+  {"too few items: both counts", header(4, 2, "0xfe,0xdc,0xba,"), "in.h", 1, "bmp4c-preview: in.h: 3 items, where 4 x 2 pixels need 4\n"},
+  {"too many items", header(1, 1, "0xfe,0xdc,"), "in.h", 1, "bmp4c-preview: in.h: 2 items, where 1 x 1 pixels need 1\n"},
+  {"a huge size and one item: refused at once", header(2147483647, 2147483647, "0x00"), "in.h", 1, "bmp4c-preview: in.h: 1 item, where 2147483647 x 2147483647 pixels need 2305843007066210305\n"},
+  {"no array", "#define WIDTH 1\n#define HEIGHT 1\n0x00", "in.h", 1, "bmp4c-preview: in.h: no array: no items between { and }\n"},
+  {"an output in a missing folder", fourbytwo, "in.h nowhere/in.png", 1, "bmp4c-preview: nowhere/in.png: cannot be written: No such file or directory\n"},
+  {"a full disk, whose device is not removed", fourbytwo, "in.h /dev/full", 1, "bmp4c-preview: /dev/full: cannot be written: No space left on device\n"},
+  {"the header as its own PNG", fourbytwo, "in.h ./in.h", 1, "bmp4c-preview: ./in.h: is the header itself\n"},
+  {"no header named", fourbytwo, "", 2, "bmp4c-preview: give a header, and at most one PNG" + usage},
+  {"three names", fourbytwo, "in.h in.png more.png", 2, "bmp4c-preview: give a header, and at most one PNG" + usage},
+  {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
+  {"a scale of 65", fourbytwo, "--scale 65 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
+  {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + usage},
+  {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + usage},
+  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", usage.substr(1)},
+  {"--version", fourbytwo, "--version in.h", 0, "", "", "bmp4c-preview 1.0\n"},
+};
+// clang-format on
+
+TEST(Preview, DrawsWhatTheItemsHold) {
+  const bool imagemagick = std::system("command -v convert xxd >/dev/null") == 0;
+  auto starts = [](const std::string &text, const std::string &start) {
+    return text.rfind(start, 0) == 0 && text.empty() == start.empty();
+  };
+  for (const Drawing &d : drawings) {
+    const Folder folder;
+    const bool bmp = d.header.starts_with("BM");
+    std::ofstream(folder.path / (bmp ? "in.bmp" : "in.h"), std::ios::binary) << d.header;
+    std::ofstream(folder.path / "in.png") << olderpng;
+    if (bmp) folder.run("echo in.bmp in.h | " BMP4C_PATH);
+    EXPECT_EQ(folder.run(BMP4C_PREVIEW " " + d.arguments + " 2>&1 >out"), d.status) << d.proves;
+    EXPECT_TRUE(starts(slurp(folder.path / "said"), d.said))
+        << d.proves << slurp(folder.path / "said");
+    EXPECT_TRUE(starts(slurp(folder.path / "out"), d.out))
+        << d.proves << slurp(folder.path / "out");
+    if (d.pixels.empty()) {
+      EXPECT_EQ(slurp(folder.path / "in.png"), olderpng) << d.proves;
+      continue;
+    }
+    if (!imagemagick) continue;
+    folder.run(
+        "{ ! command -v pngcheck || pngcheck -q in.png; } >/dev/null && convert in.png -depth 8 "
+        "gray:- | xxd -p -c \"$(identify -format %w in.png)\" | sed 's/\\(.\\)\\1/\\1/g'");
+    EXPECT_EQ(slurp(folder.path / "said"), d.pixels) << d.proves;
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full")) << "a failed write removed a device";
+  if (!imagemagick) GTEST_SKIP() << "pixels not compared: ImageMagick or xxd not installed";
+}
+
 // A project that embeds logo.bmp, in a folder of a Folder: its build command, what the build says
 // when it converts, the header the logo becomes, and the program that shows the result.
 struct Project {
