@@ -1,24 +1,27 @@
-# bmp4c_add_image(<target> <bitmap> [OUTPUT <header>])
+# bmp4c_add_image(<target> <bitmap> [OUTPUT <header>] [PREVIEW])
 #
 # Converts <bitmap> (relative to the current source folder) into the C
 # header <header> at build time, before <target> is compiled, and puts the
 # header's folder on <target>'s include path. The header defaults to the
 # bitmap's name with .h, in the folder bmp4c of the current binary folder.
-# The conversion runs again when the bitmap or the converter changes. A
-# failed conversion fails the build with the converter's message.
+# With PREVIEW, bmp4c-preview draws the header as a PNG beside it, of the
+# same name ending in .png. The conversion runs again when the bitmap or
+# the programs change. A failed conversion fails the build with the
+# converter's message and removes the header and the PNG.
 #
 # Each header is written by one build step, a custom target named bmp4c_
 # and the header's path in the build folder (bmp4c_bmp4c_logo_h), however
 # many targets use it: two steps writing one header would run at once in a
-# parallel build. The step keeps its header and bitmap as properties, so a
-# later call for the same header only adds its target to the step, and a
-# call that would write another bitmap into that header stops configuring.
+# parallel build. The step keeps its header, bitmap and PREVIEW as
+# properties, so a later call for the same header only adds its target to
+# the step, and a call that would write another bitmap into that header, or
+# ask for a preview the step does not make, stops configuring.
 include_guard(GLOBAL)
 
 function(bmp4c_add_image target bitmap)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "OUTPUT" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW" "OUTPUT" "")
   if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "usage: bmp4c_add_image(<target> <bitmap> [OUTPUT <header>])")
+    message(FATAL_ERROR "usage: bmp4c_add_image(<target> <bitmap> [OUTPUT <header>] [PREVIEW])")
   elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
   endif()
@@ -37,7 +40,7 @@ function(bmp4c_add_image target bitmap)
   if(NOT made AND NOT EXISTS "${bitmap}")
     message(FATAL_ERROR "${call}: there is no bitmap ${bitmap}, and no rule of the build makes it.")
   endif()
-  _bmp4c_step(step "${bitmap}" "${header}" "${call}")
+  _bmp4c_step(step "${bitmap}" "${header}" "${arg_PREVIEW}" "${call}")
   add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
   target_include_directories(${target} PRIVATE "${folder}")
@@ -64,7 +67,7 @@ endfunction()
 # again by its name on later ones. Headers whose paths differ only in
 # punctuation (icon.small.h, icon_small.h) would share a name, so the
 # second gets a number.
-function(_bmp4c_step result bitmap header call)
+function(_bmp4c_step result bitmap header preview call)
   file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
   string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
   set(step ${name})
@@ -73,9 +76,13 @@ function(_bmp4c_step result bitmap header call)
     get_target_property(written ${step} BMP4C_HEADER)
     if(written STREQUAL header)
       get_target_property(converted ${step} BMP4C_BITMAP)
+      get_target_property(previewed ${step} BMP4C_PREVIEW)
       if(NOT converted STREQUAL bitmap)
         message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}, so "
                             "${bitmap} cannot be converted into it. Give one of them an OUTPUT of its own.")
+      elseif(preview AND NOT previewed)
+        message(FATAL_ERROR "${call}: an earlier call converts ${bitmap} into ${header} without "
+                            "PREVIEW. Give PREVIEW to the first call for that header too.")
       endif()
       set(${result} ${step} PARENT_SCOPE)
       return()
@@ -84,13 +91,23 @@ function(_bmp4c_step result bitmap header call)
     set(step ${name}_${number})
   endwhile()
   set(convert "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/bmp4cConvert.cmake")
-  add_custom_command(OUTPUT "${header}"
-    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" "-DBITMAP=${bitmap}"
+  set(programs "$<TARGET_FILE:bmp4c::bmp4c>")
+  set(outputs "${header}")
+  set(drawing "")
+  if(preview)
+    list(APPEND programs "$<TARGET_FILE:bmp4c::bmp4c-preview>")
+    cmake_path(REPLACE_EXTENSION header LAST_ONLY .png OUTPUT_VARIABLE png)
+    list(APPEND outputs "${png}")
+    set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>")
+  endif()
+  add_custom_command(OUTPUT ${outputs}
+    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" ${drawing} "-DBITMAP=${bitmap}"
             "-DHEADER=${header}" -P "${convert}"
-    DEPENDS "${bitmap}" "$<TARGET_FILE:bmp4c::bmp4c>" "${convert}"
+    DEPENDS "${bitmap}" ${programs} "${convert}"
     COMMENT "bmp4c: converting ${bitmap}"
     VERBATIM)
   add_custom_target(${step} DEPENDS "${header}")
-  set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}")
+  set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}"
+                                           BMP4C_PREVIEW "${preview}")
   set(${result} ${step} PARENT_SCOPE)
 endfunction()

@@ -298,8 +298,8 @@ struct Project {
 };
 
 // Builds the project with this image as its logo: whether the build worked, converted the logo,
-// refused it with the converter's message, failed in the compiler, left the logo's header, and
-// what the program then shows.
+// refused it with the converter's message, failed in the compiler, left the logo's header and
+// its preview (and how wide that is), and what the program then shows.
 std::string rebuild(const Folder &at, const Project &p, const std::string &image) {
   const fs::path logo = at.path / p.folder / "logo.bmp";
   if (image != slurp(logo)) std::ofstream(logo, std::ios::binary) << image;
@@ -309,11 +309,15 @@ std::string rebuild(const Folder &at, const Project &p, const std::string &image
   std::smatch refusal;
   std::regex_search(said, refusal, std::regex("Incomplete header|Not a 4-bit uncompressed bitmap"));
   at.run("cd '" + p.folder + "' && " + p.program);
+  const std::string drawn =
+      slurp(at.path / p.folder / (p.header.substr(0, p.header.size() - 1) + "png"));
   return (status == 0 ? "built"s : "failed"s) + (says(p.converting) ? ", converted" : "") +
          (refusal.empty() ? "" : ", " + refusal.str()) +
          (says("error:") ? ", compiler error" : "") +
-         (fs::exists(at.path / p.folder / p.header) ? ", " + p.header : "") + ": " +
-         slurp(at.path / "said");
+         (fs::exists(at.path / p.folder / p.header) ? ", " + p.header : "") +
+         (drawn == "(none)" ? ""
+                            : ", preview " + std::to_string(std::uint8_t(drawn[19])) + " wide") +
+         ": " + slurp(at.path / "said");
 }
 
 // The project in tests/consumer, in a folder with a blank, built against bmp4c installed (under
@@ -326,12 +330,13 @@ class Consumer : public testing::TestWithParam<std::pair<std::string, std::strin
 // words.
 // clang-format off
 const std::string faults[][3] = {
-  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <bitmap> [OUTPUT <header>])"},
+  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <bitmap> [OUTPUT <header>] [PREVIEW])"},
   {"bmp4c_add_image(show logo.bmp OUTPUT)", "bmp4c_add_image(show logo.bmp): ", "OUTPUT needs the header's name"},
   {"bmp4c_add_image(shw logo.bmp)", "bmp4c_add_image: ", "there is no target shw."},
   {"bmp4c_add_image(bmp4c::bmp4c logo.bmp)", "bmp4c_add_image: ", "is an imported, alias, interface or custom target"},
   {"bmp4c_add_image(show icon.bmp OUTPUT bmp4c/logo.h)", "bmp4c_add_image(show icon.bmp) in ", "logo.h is already the header of"},
   {"bmp4c_add_image(show lgo.bmp)", "bmp4c_add_image(show lgo.bmp) in ", "lgo.bmp, and no rule of the build makes it."},
+  {"bmp4c_add_image(show icon.bmp OUTPUT images/icon.h PREVIEW)", "bmp4c_add_image(show icon.bmp) in ", "images/icon.h without PREVIEW. Give PREVIEW to the first call"},
 };
 // clang-format on
 
@@ -349,14 +354,16 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   const Project consumer{"my project", BMP4C_CMAKE " --build build -j8 --config Release",
                          "bmp4c: converting", "build/bmp4c/logo.h", BMP4C_SHOW};
   const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a";
+  const std::string made = "build/bmp4c/logo.h, preview ";
   EXPECT_EQ(rebuild(folder, consumer, logo),
-            "built, converted, build/bmp4c/logo.h: 2 1, 1 2; logo: ed" + others);
+            "built, converted, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   EXPECT_EQ(rebuild(folder, consumer, logo), // nothing to convert
-            "built, build/bmp4c/logo.h: 2 1, 1 2; logo: ed" + others);
+            "built, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(rebuild(folder, consumer, i % 2 ? logo : changed),
-              "built, converted, build/bmp4c/logo.h: " +
-                  (i % 2 ? "2 1, 1 2; logo: ed"s : "3 1, 1 2; logo: cb af") + others);
+              "built, converted, " + made +
+                  (i % 2 ? "2 wide: 2 1, 1 2; logo: ed"s : "3 wide: 3 1, 1 2; logo: cb af") +
+                  others);
   EXPECT_EQ(rebuild(folder, consumer, changed.substr(0, 30)),
             "failed, converted, Incomplete header: 2 1, 1 2; logo: ed" + others);
   for (const auto &[call, starts, says] : faults) {
