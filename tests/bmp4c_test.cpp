@@ -224,6 +224,13 @@ std::string header(int width, int height, const std::string &items) {
          "\nchar bitmap[] = {\n" + items + "};\n";
 }
 
+// The pixels of a 1 x 1 image of digit 3 at the largest scale.
+const std::string square = [] {
+  std::string rows;
+  for (int i = 0; i < 64; ++i) rows += std::string(64, '3') + "\n";
+  return rows;
+}();
+
 // clang-format off
 const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
 const Drawing drawings[] = {
@@ -231,8 +238,9 @@ const Drawing drawings[] = {
   {"5x3: the rows joined for an odd width split again, the last half item unused", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, "", "fedcb\na9876\n54321\n"},
   {"1x1", header(1, 1, "0x3f,"), "in.h", 0, "", "3\n"},
   {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, "", "fedcb\na9876\n54321\n"},
-  {"--ink: f black, 0 white", fourbytwo, "--ink in.h", 0, "", "0123\n4567\n"},
+  {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},
   {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, "", "11ee55\n11ee55\n"},
+  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, "", square},
   {"reformatted by hand: comments, const unsigned char, upper case, one digit", "/* 4 x 2 */\n# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , 0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
   {"a missing header", "", "none.h", 1, "bmp4c-preview: none.h: cannot be read: No such file or directory\n"},
   {"a folder", "", ".", 1, "bmp4c-preview: .: is a folder, not a header\n"},
@@ -253,6 +261,7 @@ const Drawing drawings[] = {
   {"three names", fourbytwo, "in.h in.png more.png", 2, "bmp4c-preview: give a header, and at most one PNG" + usage},
   {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
   {"a scale of 65", fourbytwo, "--scale 65 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
+  {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
   {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + usage},
   {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + usage},
   {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", usage.substr(1)},
@@ -403,7 +412,7 @@ const std::string pixels = "mkdir avr && echo '#define pgm_read_byte(p) (*(p))' 
 const std::string rows = "echo sample.bmp logo.h | bmp4c >/dev/null && grep -o '0x..' logo.h | cut -c3- | xxd -r -p | convert -size 32x16 -depth 4 gray:- rows.png && convert sample.bmp -negate bmp.png && compare -metric AE rows.png bmp.png null:";
 const Example examples[] = {
   {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
-  {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h"},
+  {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h && bmp4c-preview --scale 8 out.h && od -An -tu1 -j16 -N8 out.png", "^ +0 +0 +1 +0 +0 +0 +0 +128\n$"},
   {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game"}},
   {"make", "make cc", {".", "make", "bmp4c: converting", "logo.h", "./game", true}},
   {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.h", "b/logo.h", "b/game", true}},
@@ -414,6 +423,7 @@ const Example examples[] = {
   {"ink", "convert", {}, gradient + "sh ink.sh && " + symbols + "sed -n 4p logo.h", "0xff,0xee,0xdd,0xcc,0xbb,0xaa,0x99,0x88,\n$"},
   {"light", "convert", {}, gradient + "sh light.sh && " + symbols + "sed -n 4p logo.h", "0x00,0x11,0x22,0x33,0x44,0x55,0x66,0x77,\n$"},
   {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
+  {"pad", "convert pngtopnm", {}, "convert -size 2x31 gradient:black-white -rotate -90 logo.png && sh pad.sh && sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
 };
