@@ -56,8 +56,8 @@ std::int64_t readscale(std::string_view text) {
 
 // "logo.h" gives "logo.png"; a name without .h gets .png added.
 std::string pngname(const std::string &header) {
-  const bool dot_h = header.size() > 2 && header.ends_with(".h");
-  return header.substr(0, header.size() - (dot_h ? 2 : 0)) + ".png";
+  const bool endsinh = header.size() > 2 && header.ends_with(".h");
+  return header.substr(0, header.size() - (endsinh ? 2 : 0)) + ".png";
 }
 
 request readarguments(int argc, char **argv) {
