@@ -38,11 +38,21 @@ bool iswhite(int c) {
   return c != endofinput && std::isspace(c) != 0;
 }
 
+// The answers are read from standard input's buffer a character at a time:
+// the next one, and the next one taken.
+int nextanswer() {
+  return std::cin.rdbuf()->sgetc();
+}
+
+int takeanswer() {
+  return std::cin.rdbuf()->sbumpc();
+}
+
 // Everything up to the closing quote, which is dropped. A quote left open
 // runs to the end of its line, whose CR (of a CR LF line end) is dropped.
 void readquoted(std::string &name) {
-  while (std::cin.peek() != endofinput && std::cin.peek() != '\n') {
-    const int c = std::cin.get();
+  while (nextanswer() != endofinput && nextanswer() != '\n') {
+    const int c = takeanswer();
     if (c == quote) return;
     name += static_cast<char>(c);
   }
@@ -54,14 +64,14 @@ void readquoted(std::string &name) {
 // inside a word is an ordinary character. What follows the name is left
 // unread.
 void readname(std::string &name) {
-  while (iswhite(std::cin.peek())) std::cin.get();
-  if (std::cin.peek() == quote) {
-    std::cin.get();
+  while (iswhite(nextanswer())) takeanswer();
+  if (nextanswer() == quote) {
+    takeanswer();
     readquoted(name);
     return;
   }
-  while (std::cin.peek() != endofinput && !iswhite(std::cin.peek())) {
-    name += static_cast<char>(std::cin.get());
+  while (nextanswer() != endofinput && !iswhite(nextanswer())) {
+    name += static_cast<char>(takeanswer());
   }
 }
 
@@ -77,7 +87,7 @@ void askname(const char *prompt, std::string &name) {
 // name with blanks that was not quoted, or a third name, and converting
 // would write a file the user did not name. Later lines are not read.
 void endanswers() {
-  for (int c; (c = std::cin.get()) != endofinput && c != '\n';) {
+  for (int c; (c = takeanswer()) != endofinput && c != '\n';) {
     if (!iswhite(c)) fail(namingerror);
   }
 }
