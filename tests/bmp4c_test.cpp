@@ -224,12 +224,11 @@ std::string header(int width, int height, const std::string &items) {
          "\nchar bitmap[] = {\n" + items + "};\n";
 }
 
-// The pixels of a 1 x 1 image of digit 3 at the largest scale.
-const std::string square = [] {
-  std::string rows;
-  for (int i = 0; i < 64; ++i) rows += std::string(64, '3') + "\n";
-  return rows;
-}();
+std::string repeated(const std::string &text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
 
 // clang-format off
 const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
@@ -240,15 +239,17 @@ const Drawing drawings[] = {
   {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, "", "fedcb\na9876\n54321\n"},
   {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},
   {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, "", "11ee55\n11ee55\n"},
-  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, "", square},
-  {"reformatted by hand: comments, const unsigned char, upper case, one digit", "/* 4 x 2 */\n# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , 0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
+  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, "", repeated(repeated("3", 64) + "\n", 64)},
+  {"rows of more than one stored block", header(64, 128, repeated("0x5a,", 4096)), "--scale 4 in.h", 0, "", repeated(repeated("5555aaaa", 32) + "\n", 512)},
+  {"reformatted by hand: comments, const unsigned char, upper case, one digit", "# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , /* } */0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
   {"a missing header", "", "none.h", 1, "bmp4c-preview: none.h: cannot be read: No such file or directory\n"},
   {"a folder", "", ".", 1, "bmp4c-preview: .: is a folder, not a header\n"},
   {"no WIDTH", "#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define WIDTH\n"},
   {"no HEIGHT", "#define WIDTH 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define HEIGHT\n"},
   {"a size of 0", header(1, 0, ""), "in.h", 1, "bmp4c-preview: in.h:2: HEIGHT must be a whole number from 1 to 2147483647, not \"0\"\n"},
   {"a size past 32 bits", "#define WIDTH 2147483648\n#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h:1: WIDTH must be a whole number from 1 to 2147483647, not \"2147483648\"\n"},
-  {"an item that is not a hex byte, with its line", header(2, 2, "0x00,\n 0xg1,"), "in.h", 1, "bmp4c-preview: in.h:5: \"0xg1\" is not a hex byte\n"},
+  {"an item that is not a hex byte, with its line below a comment", "/* drawn\n by hand */\n" + header(2, 2, "0x00,\n 0x1g,"), "in.h", 1, "bmp4c-preview: in.h:7: \"0x1g\" is not a hex byte\n"},
+  {"an item of three digits is not a byte", header(1, 1, "0x100,"), "in.h", 1, "bmp4c-preview: in.h:4: \"0x100\" is not a hex byte\n"},
   {"an empty item", header(2, 2, "0x00,,0x11"), "in.h", 1, "bmp4c-preview: in.h:4: \"\" is not a hex byte\n"},
   {"too few items: both counts", header(4, 2, "0xfe,0xdc,0xba,"), "in.h", 1, "bmp4c-preview: in.h: 3 items, where 4 x 2 pixels need 4\n"},
   {"too many items", header(1, 1, "0xfe,0xdc,"), "in.h", 1, "bmp4c-preview: in.h: 2 items, where 1 x 1 pixels need 1\n"},
