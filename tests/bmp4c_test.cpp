@@ -108,6 +108,7 @@ const Case cases[] = {
   {"a quote left open runs to the end of its line, CR dropped", fivebythree, "in.bmp \"out.h\r\n", done, 0, itsitems},
   {"CR LF line ends; the line after the names is not read", fivebythree, "in.bmp out.h \r\nin.bmp\n", done, 0, itsitems},
   {"empty quotes: an empty name", fivebythree, "in.bmp \"\"", badoutput, 1},
+  {"a quote left open with nothing after it: an empty name", fivebythree, "in.bmp \"\nout.h\n", badoutput, 1},
   {"a quoted name is named without its quotes", "", "\"no such.bmp\" out.h", badinput + "no such.bmp \n", 1},
   {"a quote inside a word is part of it", "", "in\"x.bmp out.h", badinput + "in\"x.bmp \n", 1},
   {"three names: no file opened", fivebythree, "in.bmp out.h more.h", toomany, 1, old, old},
