@@ -248,6 +248,7 @@ const Drawing drawings[] = {
   {"no WIDTH", "#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define WIDTH\n"},
   {"no HEIGHT", "#define WIDTH 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define HEIGHT\n"},
   {"a size of 0", header(1, 0, ""), "in.h", 1, "bmp4c-preview: in.h:2: HEIGHT must be a whole number from 1 to 2147483647, not \"0\"\n"},
+  {"a size with letters after it", "#define WIDTH 4x\n#define HEIGHT 1\n{0x00,0x00};", "in.h", 1, "bmp4c-preview: in.h:1: WIDTH must be a whole number from 1 to 2147483647, not \"4x\"\n"},
   {"a size past 32 bits", "#define WIDTH 2147483648\n#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h:1: WIDTH must be a whole number from 1 to 2147483647, not \"2147483648\"\n"},
   {"an item that is not a hex byte, with its line below a comment", "/* drawn\n by hand */\n" + header(2, 2, "0x00,\n 0x1g,"), "in.h", 1, "bmp4c-preview: in.h:7: \"0x1g\" is not a hex byte\n"},
   {"an item of three digits is not a byte", header(1, 1, "0x100,"), "in.h", 1, "bmp4c-preview: in.h:4: \"0x100\" is not a hex byte\n"},
