@@ -1,7 +1,8 @@
 // bmp4c as its users meet it, each run in a fresh folder: the converter's
 // transcript, exit status and files left, for runs worked out by hand and
-// for random bitmaps worked out pixel by pixel; a CMake project that embeds
-// its images with bmp4c_add_image; and the README's examples as written.
+// for random bitmaps worked out pixel by pixel; bmp4c-preview's pictures
+// and refusals; a CMake project that embeds its images with
+// bmp4c_add_image; and the README's examples as written.
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -285,9 +286,9 @@ TEST(Preview, DrawsWhatTheItemsHold) {
     if (bmp) folder.run("echo in.bmp in.h | " BMP4C_PATH);
     EXPECT_EQ(folder.run(BMP4C_PREVIEW " " + d.arguments + " 2>&1 >out"), d.status) << d.proves;
     EXPECT_TRUE(starts(slurp(folder.path / "said"), d.said))
-        << d.proves << slurp(folder.path / "said");
+        << d.proves << ": " << slurp(folder.path / "said");
     EXPECT_TRUE(starts(slurp(folder.path / "out"), d.out))
-        << d.proves << slurp(folder.path / "out");
+        << d.proves << ": " << slurp(folder.path / "out");
     if (d.pixels.empty()) {
       EXPECT_EQ(slurp(folder.path / "in.png"), olderpng) << d.proves;
       continue;
