@@ -5,7 +5,7 @@
 # header's folder on <target>'s include path. The header defaults to the
 # bitmap's name with .h, in the folder bmp4c of the current binary folder.
 # With PREVIEW, bmp4c-preview draws the header as a PNG beside it, of the
-# same name ending in .png. The conversion runs again when the bitmap or
+# same name ending in .preview.png. The conversion runs again when the bitmap or
 # the programs change. A failed conversion fails the build with the
 # converter's message and removes the header and the PNG.
 #
@@ -96,7 +96,7 @@ function(_bmp4c_step result bitmap header preview call)
   set(drawing "")
   if(preview)
     list(APPEND programs "$<TARGET_FILE:bmp4c::bmp4c-preview>")
-    cmake_path(REPLACE_EXTENSION header LAST_ONLY .png OUTPUT_VARIABLE png)
+    cmake_path(REPLACE_EXTENSION header LAST_ONLY .preview.png OUTPUT_VARIABLE png)
     list(APPEND outputs "${png}")
     set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>")
   endif()

@@ -1,6 +1,7 @@
-// The conversion run: the console dialogue, the two files, the order of the
-// steps, and the exit status (0 only after "Convertion Completed", 1 after
-// any failure message). Every message goes to standard output.
+// The conversion run: the console dialogue (or the two names as the
+// command line's arguments), the two files, the order of the steps, and the
+// exit status (0 only after "Convertion Completed", 1 after any failure
+// message). Every message goes to standard output.
 //
 // The output file is emptied only once writing begins: a run refused
 // before then leaves an existing file with its bytes and its time stamp,
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 
 namespace bmp4c {
 namespace {
@@ -26,6 +28,17 @@ const char *const binaryerror = "Error opening binaryfile file for reading:";
 const char *const texterror = "Error opening text file for writing\n";
 const char *const namingerror = "Too many names: put a name with blanks in double quotes\n";
 const char *const completion = "Convertion Completed";
+const char *const usage = R"(usage: bmp4c
+       bmp4c BITMAP TEXT
+Converts an uncompressed 4-bit Windows bitmap into C source: #define WIDTH,
+#define HEIGHT and char bitmap[]. Without arguments it asks for the bitmap
+to read and the text file to write, and reads both names from standard
+input, a name with blanks in double quotes. Given two names, it takes them
+as they are and reads nothing.
+  --help       this text
+  --version    the version
+The manual: man bmp4c
+)";
 
 constexpr int endofinput = std::char_traits<char>::eof();
 constexpr int quote = '"';
@@ -76,11 +89,35 @@ void readname(std::string &name) {
 }
 
 // A missing answer leaves the name empty, and an empty name then fails to
-// open.
-void askname(const char *prompt, std::string &name) {
+// open. A name given on the command line answers the prompt, which is
+// still printed so that a script sees the same lines either way.
+void askname(const char *prompt, std::string &name, const char *given) {
   std::printf("%s \n", prompt);
+  if (given != nullptr) {
+    name = given;
+    return;
+  }
   std::fflush(stdout);
   readname(name);
+}
+
+// --help and --version, each as the only argument, answer and end the
+// run.
+void answeroption(const std::string_view argument) {
+  if (argument == "--help") {
+    std::fputs(usage, stdout);
+  } else if (argument == "--version") {
+    std::puts("bmp4c " BMP4C_VERSION);
+  } else {
+    return;
+  }
+  std::exit(exitsuccess);
+}
+
+// Exactly two arguments, neither an option, are the two names. Any other
+// command line is ignored, as it always was, and the dialogue runs.
+bool givesnames(int argc, char **argv) {
+  return argc == 3 && argv[1][0] != '-' && argv[2][0] != '-';
 }
 
 // The rest of the second name's line must be blank: anything more is a
@@ -152,13 +189,15 @@ void fail(const char *message) {
 
 } // namespace bmp4c
 
-int main() {
+int main(int argc, char **argv) {
   using namespace bmp4c;
+  if (argc == 2) answeroption(argv[1]);
+  const bool named = givesnames(argc, argv);
   packstart = 0;
   std::printf("%s\n", banner);
-  askname(binaryprompt, binaryfilename);
-  askname(textprompt, textfilename);
-  endanswers();
+  askname(binaryprompt, binaryfilename, named ? argv[1] : nullptr);
+  askname(textprompt, textfilename, named ? argv[2] : nullptr);
+  if (!named) endanswers();
   openbinaryfile();
   opentextfile();
   readheader();

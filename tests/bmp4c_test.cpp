@@ -72,6 +72,7 @@ struct Case {
   std::string proves, input, answers, said; // input: in.bmp, if any; said: after the prompts
   int status;
   std::string out = "(none)", before = "(none)"; // out.h as the run leaves it, and as it found it
+  std::string arguments = "";                    // bmp4c's, as the shell reads them
 };
 
 // Beside in.bmp, every run finds "my in.bmp", a link to it, and "my out.h", a link to out.h.
@@ -120,6 +121,15 @@ const Case cases[] = {
   {"pixel data cut short over a header", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1, old, old},
   {"pixel data cut short through a link to no file: none made", fivebythree.substr(0, 128), "in.bmp \"my out.h\"", incomplete, 1},
   {"a header replaced", fivebythree, "in.bmp out.h", done, 0, itsitems, old},
+  {"two names as arguments: the same lines and header, and standard input is not read", fivebythree, "none.bmp none.h", done, 0, itsitems, "(none)", "in.bmp out.h"},
+  {"arguments with blanks, as the shell passes them, through links", fivebythree, "", done, 0, itsitems, "(none)", "'my in.bmp' 'my out.h'"},
+  {"a missing input as an argument", "", "", badinput + "none.bmp \n", 1, "(none)", "(none)", "none.bmp out.h"},
+  {"a refusal through arguments: the header kept", patched(fivebythree, 28, "\x18"s), "", notfourbit, 1, old, old, "in.bmp out.h"},
+  {"three arguments are ignored: the dialogue runs", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "none.bmp none.h more.h"},
+  {"one argument is ignored", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "none.bmp"},
+  {"two arguments, one an option: ignored", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "-x none.h"},
+  {"--help: the usage, and no dialogue", "", "", "usage: bmp4c\n       bmp4c BITMAP TEXT\n", 0, "(none)", "(none)", "--help"},
+  {"--version", "", "", "bmp4c 1.0\n", 0, "(none)", "(none)", "--version"},
 };
 // clang-format on
 
@@ -138,8 +148,13 @@ void check(const Case &c) {
   fs::create_symlink("out.h", folder.path / "my out.h");
   auto files = [&] { return std::distance(fs::directory_iterator(folder.path), {}); };
   const auto found = files();
-  EXPECT_EQ(folder.run(BMP4C_PATH " <answers"), c.status) << c.proves;
-  EXPECT_EQ(slurp(folder.path / "said"), prompts + c.said) << c.proves;
+  EXPECT_EQ(folder.run(BMP4C_PATH " " + c.arguments + " <answers"), c.status) << c.proves;
+  // An option answers alone; its text starts as given.
+  const std::string said = slurp(folder.path / "said");
+  if (c.arguments.starts_with("--"))
+    EXPECT_EQ(said.substr(0, c.said.size()), c.said) << c.proves;
+  else
+    EXPECT_EQ(said, prompts + c.said) << c.proves;
   EXPECT_EQ(slurp(folder.path / "in.bmp"), c.input.empty() ? "(none)" : c.input) << c.proves;
   EXPECT_EQ(slurp(out), c.out) << c.proves;
   if (c.out == c.before && fs::exists(out)) {
@@ -211,10 +226,11 @@ TEST(Converter, RunsAsWorkedOut) {
   }
 }
 
-// bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first) and
-// an older in.png: what it says on standard error and output, its status, and the pixels of in.png
-// as ImageMagick reads them, a hex digit for each grey (d x 17), a line a row. A refusal must leave
-// in.png as it was. Each output starts with the text given, and is empty when that is.
+// bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first), the
+// artwork in.png and an older in.preview.png: what it says on standard error and output, its
+// status, and the pixels of in.preview.png as ImageMagick reads them, a hex digit for each grey
+// (d x 17), a line a row. The artwork must survive every run, and a refusal must leave the older
+// preview as it was. Each output starts with the text given, and is empty when that is.
 struct Drawing {
   std::string proves, header, arguments;
   int status;
@@ -233,15 +249,15 @@ std::string repeated(const std::string &text, int times) {
 }
 
 // clang-format off
-const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
+const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
 const Drawing drawings[] = {
-  {"4x2: digits as greys, 0 black, f white, top row first; in.png by default", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
-  {"5x3: the rows joined for an odd width split again, the last half item unused", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, "", "fedcb\na9876\n54321\n"},
-  {"1x1", header(1, 1, "0x3f,"), "in.h", 0, "", "3\n"},
-  {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, "", "fedcb\na9876\n54321\n"},
+  {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
+  {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right makes the width even.\n", "fedcb\na9876\n54321\n"},
+  {"1x1", header(1, 1, "0x3f,"), "in.h", 0, odd + "1 is odd", "3\n"},
+  {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, odd + "5 is odd", "fedcb\na9876\n54321\n"},
   {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},
-  {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, "", "11ee55\n11ee55\n"},
-  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, "", repeated(repeated("3", 64) + "\n", 64)},
+  {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, odd + "3 is odd", "11ee55\n11ee55\n"},
+  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, odd + "1 is odd", repeated(repeated("3", 64) + "\n", 64)},
   {"rows of more than one stored block", header(64, 128, repeated("0x5a,", 4096)), "--scale 4 in.h", 0, "", repeated(repeated("5555aaaa", 32) + "\n", 512)},
   {"reformatted by hand: comments, const unsigned char, upper case, one digit", "# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , /* } */0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
   {"a missing header", "", "none.h", 1, "bmp4c-preview: none.h: cannot be read: No such file or directory\n"},
@@ -282,21 +298,24 @@ TEST(Preview, DrawsWhatTheItemsHold) {
     const Folder folder;
     const bool bmp = d.header.starts_with("BM");
     std::ofstream(folder.path / (bmp ? "in.bmp" : "in.h"), std::ios::binary) << d.header;
-    std::ofstream(folder.path / "in.png") << olderpng;
+    std::ofstream(folder.path / "in.png") << artwork;
+    std::ofstream(folder.path / "in.preview.png") << olderpng;
     if (bmp) folder.run("echo in.bmp in.h | " BMP4C_PATH);
     EXPECT_EQ(folder.run(BMP4C_PREVIEW " " + d.arguments + " 2>&1 >out"), d.status) << d.proves;
     EXPECT_TRUE(starts(slurp(folder.path / "said"), d.said))
         << d.proves << ": " << slurp(folder.path / "said");
     EXPECT_TRUE(starts(slurp(folder.path / "out"), d.out))
         << d.proves << ": " << slurp(folder.path / "out");
+    EXPECT_EQ(slurp(folder.path / "in.png"), artwork) << d.proves;
     if (d.pixels.empty()) {
-      EXPECT_EQ(slurp(folder.path / "in.png"), olderpng) << d.proves;
+      EXPECT_EQ(slurp(folder.path / "in.preview.png"), olderpng) << d.proves;
       continue;
     }
     if (!imagemagick) continue;
     folder.run(
-        "{ ! command -v pngcheck || pngcheck -q in.png; } >/dev/null && convert in.png -depth 8 "
-        "gray:- | xxd -p -c \"$(identify -format %w in.png)\" | sed 's/\\(.\\)\\1/\\1/g'");
+        "{ ! command -v pngcheck || pngcheck -q in.preview.png; } >/dev/null && convert "
+        "in.preview.png -depth 8 gray:- | xxd -p -c \"$(identify -format %w in.preview.png)\" | "
+        "sed 's/\\(.\\)\\1/\\1/g'");
     EXPECT_EQ(slurp(folder.path / "said"), d.pixels) << d.proves;
   }
   EXPECT_TRUE(fs::is_character_file("/dev/full")) << "a failed write removed a device";
@@ -323,7 +342,7 @@ std::string rebuild(const Folder &at, const Project &p, const std::string &image
   std::regex_search(said, refusal, std::regex("Incomplete header|Not a 4-bit uncompressed bitmap"));
   at.run("cd '" + p.folder + "' && " + p.program);
   const std::string drawn =
-      slurp(at.path / p.folder / (p.header.substr(0, p.header.size() - 1) + "png"));
+      slurp(at.path / p.folder / (p.header.substr(0, p.header.size() - 1) + "preview.png"));
   return (status == 0 ? "built"s : "failed"s) + (says(p.converting) ? ", converted" : "") +
          (refusal.empty() ? "" : ", " + refusal.str()) +
          (says("error:") ? ", compiler error" : "") +
@@ -416,7 +435,7 @@ const std::string pixels = "mkdir avr && echo '#define pgm_read_byte(p) (*(p))' 
 const std::string rows = "echo sample.bmp logo.h | bmp4c >/dev/null && grep -o '0x..' logo.h | cut -c3- | xxd -r -p | convert -size 32x16 -depth 4 gray:- rows.png && convert sample.bmp -negate bmp.png && compare -metric AE rows.png bmp.png null:";
 const Example examples[] = {
   {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
-  {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h && bmp4c-preview --scale 8 out.h && od -An -tu1 -j16 -N8 out.png", "^ +0 +0 +1 +0 +0 +0 +0 +128\n$"},
+  {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h && bmp4c-preview --scale 8 out.h && od -An -tu1 -j16 -N8 out.preview.png", "^ +0 +0 +1 +0 +0 +0 +0 +128\n$"},
   {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game"}},
   {"make", "make cc", {".", "make", "bmp4c: converting", "logo.h", "./game", true}},
   {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.h", "b/logo.h", "b/game", true}},
@@ -430,6 +449,7 @@ const Example examples[] = {
   {"pad", "convert pngtopnm", {}, "convert -size 2x31 gradient:black-white -rotate -90 logo.png && sh pad.sh && sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
+  {"library", "g++", {}, symbols + "echo 'struct gfx { short WIDTH, HEIGHT; };' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && sed '/#undef [WH]/d' display.cpp >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
 };
 // clang-format on
 

@@ -5,8 +5,9 @@
 //   bmp4c-preview [--ink] [--scale N] HEADER [PNG]
 //
 // It owns the command line, the exit statuses (0 written, 1 bad input or
-// output, 2 a usage error) and the default PNG name. It prints nothing on
-// success.
+// output, 2 a usage error) and the default PNG name, which is never the
+// name of the artwork that the header came from. On success it prints
+// nothing, or one line when the width is odd.
 #include "header_reader.hpp"
 #include "png_writer.hpp"
 
@@ -27,7 +28,7 @@ constexpr std::int64_t largestpngside = 2147483647;
 
 constexpr const char *usage = R"(usage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]
 Draws the image of a header that bmp4c wrote as a PNG, by default HEADER
-with .h replaced by .png. Each pixel is its item digit as a grey level.
+with .h replaced by .preview.png. Each pixel is its item digit as a grey.
   --ink        f black and 0 white, as on paper (default: 0 black, f white)
   --scale N    each pixel as an N x N square, N from 1 to 64
   --help       this text
@@ -54,10 +55,22 @@ std::int64_t readscale(std::string_view text) {
   return scale;
 }
 
-// "logo.h" gives "logo.png"; a name without .h gets .png added.
+// "logo.h" gives "logo.preview.png"; a name without .h gets .preview.png
+// added. Never "logo.png": that is what the artwork is called.
 std::string pngname(const std::string &header) {
   const bool endsinh = header.size() > 2 && header.ends_with(".h");
-  return header.substr(0, header.size() - (endsinh ? 2 : 0)) + ".png";
+  return header.substr(0, header.size() - (endsinh ? 2 : 0)) + ".preview.png";
+}
+
+// The preview splits joined rows apart again, so an odd width looks right
+// here and sheared in a library that pads rows: say so, where it matters.
+void noteoddwidth(const std::string &header, const image &picture) {
+  if (picture.width % 2 == 0) return;
+  std::fprintf(stderr,
+               "bmp4c-preview: %s: WIDTH %lld is odd, so each row shares a byte with the next: "
+               "a library that pads rows to whole bytes draws it sheared. One more column on the "
+               "right makes the width even.\n",
+               header.c_str(), static_cast<long long>(picture.width));
 }
 
 request readarguments(int argc, char **argv) {
@@ -111,5 +124,6 @@ int main(int argc, char **argv) {
   }
   const std::string why = writepng(asked.png, picture, asked.how);
   if (!why.empty()) fail(asked.png, "cannot be written: " + why);
+  noteoddwidth(asked.header, picture);
   return EXIT_SUCCESS;
 }
