@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -499,5 +500,70 @@ TEST_P(Readme, WorksAsWritten) {
 
 INSTANTIATE_TEST_SUITE_P(Bmp4c, Readme, testing::ValuesIn(examples),
                          [](const auto &row) { return row.param.name; });
+
+// The Windows build under Wine, beside this one: each run, in a folder of its own holding in.bmp,
+// "My Pictures/in.bmp" and in.h, must print the same lines with the same status and leave the same
+// files, byte for byte but for the CR of a text file's line ends. In a command, {NAME} is the
+// absolute path of a file in the folder, as each system writes it.
+struct Twin {
+  std::string proves, command, files; // files: those to compare, separated by blanks
+};
+
+// clang-format off
+const Twin twins[] = {
+  {"a path with blanks, as Explorer gives it, and its header", "bmp4c '{My Pictures/in.bmp}' out.h", "out.h"},
+  {"the dialogue, a quoted path with blanks", "printf '%s\\n' '\"{My Pictures/in.bmp}\" out.h' | bmp4c", "out.h"},
+  {"a refusal, its message and status", "bmp4c in.h out.h", "out.h"},
+  {"a preview, odd width said", "bmp4c-preview --scale 3 in.h", "in.preview.png"},
+};
+// clang-format on
+
+// The command with its program and paths for Linux, or for Windows under Wine.
+std::string twincommand(const Twin &t, const fs::path &folder, const char *windows) {
+  std::string command = t.command;
+  for (std::size_t open; (open = command.find('{')) != command.npos;) {
+    const std::size_t close = command.find('}', open);
+    std::string path = (folder / command.substr(open + 1, close - open - 1)).string();
+    if (windows != nullptr) path = "Z:" + std::regex_replace(path, std::regex("/"), "\\");
+    command.replace(open, close + 1 - open, path);
+  }
+  std::smatch found; // the program: the command's first word, or the first after a pipe
+  std::regex_search(command, found, std::regex("(^|\\| )(bmp4c[-a-z]*)"));
+  const auto at = static_cast<std::size_t>(found.position(2));
+  const std::string name = found[2];
+  const std::string program = windows != nullptr
+                                  ? "WINEDEBUG=-all wine '"s + windows + "/" + name + ".exe'"
+                                  : (name == "bmp4c" ? BMP4C_PATH : BMP4C_PREVIEW);
+  return command.replace(at, name.size(), program);
+}
+
+TEST(Windows, SameAsLinux) {
+  const char *const windows = std::getenv("BMP4C_WINDOWS");
+  if (windows == nullptr) GTEST_SKIP() << "BMP4C_WINDOWS names no folder of Windows programs";
+  // Wine's first start makes its prefix and says so: not in a row's lines.
+  ASSERT_EQ(Folder().run("WINEDEBUG=-all wine '"s + windows + "/bmp4c.exe' --version"), 0);
+  auto withoutcr = [](const std::string &text) {
+    return std::regex_replace(text, std::regex("\r"), "");
+  };
+  for (const Twin &t : twins) {
+    std::string left[2];
+    for (const char *system : {static_cast<const char *>(nullptr), windows}) {
+      const Folder folder;
+      std::ofstream(folder.path / "in.bmp", std::ios::binary) << fivebythree;
+      fs::create_directory(folder.path / "My Pictures");
+      fs::copy_file(folder.path / "in.bmp", folder.path / "My Pictures/in.bmp");
+      std::ofstream(folder.path / "in.h") << itsitems;
+      std::string &what = left[system != nullptr];
+      what = "status " + std::to_string(folder.run(twincommand(t, folder.path, system))) + "\n";
+      what += withoutcr(slurp(folder.path / "said"));
+      std::istringstream files(t.files);
+      for (std::string file; files >> file;) {
+        const std::string bytes = slurp(folder.path / file);
+        what += file + ": " + (file.ends_with(".h") ? withoutcr(bytes) : bytes) + "\n";
+      }
+    }
+    EXPECT_EQ(left[1], left[0]) << t.proves;
+  }
+}
 
 } // namespace
