@@ -1,0 +1,73 @@
+// Bitmap writer. The file: a 14-byte file header ("BM", the file size, the
+// offset of the pixels), a 40-byte information header (size, width,
+// height, 1 plane, 4 bits, no compression, the pixel data's size, the
+// resolution, 16 colours), 16 palette entries of blue, green, red and 0,
+// then the rows. Numbers are little-endian.
+#include "bmp_writer.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace bmp4cgrey {
+namespace {
+
+constexpr std::uint32_t fileheadersize = 14, infoheadersize = 40, palettesize = 16 * 4;
+constexpr std::uint32_t pixeloffset = fileheadersize + infoheadersize + palettesize;
+constexpr std::uint32_t pixelspermetre = 2835; // 72 dots an inch
+constexpr int greystep = 17;                   // level k is the grey k x 17
+
+void putle(std::vector<std::uint8_t> &bytes, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::vector<std::uint8_t> headers(const greyimage &grey) {
+  const auto datasize = static_cast<std::uint32_t>(grey.rows.size());
+  std::vector<std::uint8_t> bytes = {'B', 'M'};
+  putle(bytes, pixeloffset + datasize, 4);
+  putle(bytes, 0, 4); // reserved
+  putle(bytes, pixeloffset, 4);
+  putle(bytes, infoheadersize, 4);
+  putle(bytes, static_cast<std::uint32_t>(grey.width), 4);
+  putle(bytes, static_cast<std::uint32_t>(grey.height), 4);
+  putle(bytes, 1, 2); // planes
+  putle(bytes, 4, 2); // bits a pixel
+  putle(bytes, 0, 4); // no compression
+  putle(bytes, datasize, 4);
+  putle(bytes, pixelspermetre, 4);
+  putle(bytes, pixelspermetre, 4);
+  putle(bytes, 16, 4); // colours used
+  putle(bytes, 0, 4);  // all of them important
+  for (int index = 0; index < 16; ++index) {
+    const auto shade = static_cast<std::uint8_t>(greystep * (grey.ink ? index : 15 - index));
+    bytes.insert(bytes.end(), {shade, shade, shade, 0});
+  }
+  return bytes;
+}
+
+} // namespace
+
+greyimage newgreyimage(std::int64_t width, std::int64_t height, bool ink) {
+  greyimage grey{width, height, (width + 7) / 8 * 4, ink, {}};
+  grey.rows.assign(static_cast<std::size_t>(grey.rowsize * height), 0);
+  return grey;
+}
+
+std::string writebmp(const std::string &name, const greyimage &grey) {
+  std::FILE *file = std::fopen(name.c_str(), "wb");
+  if (file == nullptr) return std::strerror(errno);
+  const std::vector<std::uint8_t> start = headers(grey);
+  errno = 0;
+  const bool written = std::fwrite(start.data(), 1, start.size(), file) == start.size() &&
+                       std::fwrite(grey.rows.data(), 1, grey.rows.size(), file) == grey.rows.size();
+  const int error = errno != 0 ? errno : EIO;
+  if (std::fclose(file) == 0 && written) return "";
+  // A bitmap cut short would only mislead. A device such as /dev/full is
+  // not ours to remove.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(name, ignored)) std::filesystem::remove(name, ignored);
+  return std::strerror(written ? (errno != 0 ? errno : EIO) : error);
+}
+
+} // namespace bmp4cgrey

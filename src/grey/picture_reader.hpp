@@ -1,0 +1,46 @@
+// Picture reader: a PNG, JPEG, GIF (its first frame), BMP, TGA or PNM file
+// decoded by stb_image into samples, 8 or 16 bits, with their channels as
+// the file has them.
+//
+//   const picture image = readpicture("logo.png");
+//   // image.width, image.height; sampleat(image, n, c) for channel c of pixel n
+//
+// A file that cannot be read, that no decoder takes, that is cut short, or
+// that is larger than largestpicture pixels ends the program with one line
+// on standard error and status 1. The size is checked from the file's
+// header, before anything is decoded.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace bmp4cgrey {
+
+// 64 megapixels: a 48-megapixel phone photo fits, and the largest picture,
+// 16-bit RGBA, decodes into 512 MiB, which a 32-bit process (or a browser
+// tab) can still hold beside the decoder's own buffers.
+inline constexpr std::int64_t largestpicture = std::int64_t{1} << 26;
+
+// 1 grey, 2 grey and alpha, 3 RGB, 4 RGBA; samples run pixel by pixel in
+// reading order, from 0 to largestsample.
+struct picture {
+  std::int64_t width = 0, height = 0;
+  int channels = 0;
+  int largestsample = 255; // 255, or 65535 for a 16-bit PNG
+  std::shared_ptr<void> samples;
+};
+
+picture readpicture(const std::string &name);
+
+inline int sampleat(const picture &image, std::int64_t pixel, int channel) {
+  const auto at = static_cast<std::size_t>(pixel * image.channels + channel);
+  if (image.largestsample == 255) return static_cast<const std::uint8_t *>(image.samples.get())[at];
+  return static_cast<const std::uint16_t *>(image.samples.get())[at];
+}
+
+// Prints "bmp4c-grey: FILE: WHAT" on standard error and ends the program
+// with status 1.
+[[noreturn]] void fail(const std::string &file, const std::string &what);
+
+} // namespace bmp4cgrey
