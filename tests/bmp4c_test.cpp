@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -321,6 +322,125 @@ TEST(Preview, DrawsWhatTheItemsHold) {
   }
   EXPECT_TRUE(fs::is_character_file("/dev/full")) << "a failed write removed a device";
   if (!imagemagick) GTEST_SKIP() << "pixels not compared: ImageMagick or xxd not installed";
+}
+
+// bmp4c-grey, in a folder that holds the picture and an older in.bmp: its status, what it says,
+// and, once it has written in.bmp, the digits that bmp4c converts it into, in reading order, two
+// to an item. ImageMagick, where installed, must see the same picture in in.bmp: each grey d x 17
+// for a light display, 255 - d x 17 for ink. A refusal must leave in.bmp as it was. For a
+// dithered row, the digits are counted, and the counts must match the pattern given.
+struct Greying {
+  std::string proves, picture, name, arguments;
+  int status;
+  std::string said, digits = "";
+  bool counted = false;
+};
+
+// A binary PPM (P6) or PGM (P5) of the given samples, and a TGA of BGRA pixels, top row first.
+std::string pnm(const char *type, int width, int height, const std::string &samples) {
+  return type + "\n"s + std::to_string(width) + " " + std::to_string(height) + "\n255\n" + samples;
+}
+
+std::string tga(int width, int height, const std::string &bgra) {
+  return "\0\0\2\0\0\0\0\0\0\0\0\0"s + char(width) + '\0' + char(height) + '\0' + "\x20\x28"s +
+         bgra;
+}
+
+std::string ramp() {
+  std::string samples, digits;
+  for (int g = 0; g < 256; ++g) samples += char(g), digits += "0123456789abcdef"[(2 * g + 17) / 34];
+  return samples + "|" + digits;
+}
+
+std::string picturefile(const std::string &name) {
+  return slurp(BMP4C_SOURCE "/tests/pictures/" + name);
+}
+
+// clang-format off
+const std::string colours = pnm("P6", 4, 1, "\xff\0\0\0\xff\0\0\0\xff\xff\xff\xff"s), blackwhite = pnm("P5", 4, 1, "\0\xff\0\xff"s), olderbmp = "an older bitmap\n", greyusage = "\nusage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]\n";
+const std::string fitusage = "bmp4c-grey: --fit takes a size WxH such as 128x64, of at most 67108864 pixels" + greyusage;
+const Greying greyings[] = {
+  {"red, green, blue and white: luminance in linear light, rounded in sRGB terms; f brightest", colours, "in.ppm", "in.ppm", 0, "", "7d4f"},
+  {"--ink: the same levels written as darkness", colours, "in.ppm", "--ink in.ppm", 0, "", "82b0"},
+  {"a grey ramp 0 to 255: level k from 17k - 8 to 17k + 8, every boundary", pnm("P5", 256, 1, ramp().substr(0, 256)), "in.pgm", "in.pgm", 0, "", ramp().substr(257)},
+  {"half-transparent white and black, over black", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "in.tga", 0, "", "b0"},
+  {"half-transparent white and black, over white for ink", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "--ink in.tga", 0, "", "04"},
+  {"a palette PNG", picturefile("palette.png"), "in.png", "in.png", 0, "", "7d4f"},
+  {"a 16-bit PNG, every bit counted: 2184 and 2185 of 65535 either side of level 0's end", picturefile("deep.png"), "in.png", "in.png", 0, "", "01"},
+  {"a fit averages in linear light: black and white make b, not 8", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--fit 1x1 in.pgm", 0, "", "bf"},
+  {"a wide picture shrinks to the fit's width, at the top of two rows", blackwhite, "in.pgm", "--fit 2x2 in.pgm", 0, "", "bb00"},
+  {"a tall picture shrinks to the fit's height, at the left of two columns", pnm("P5", 1, 4, "\0\xff\0\xff"s), "in.pgm", "--fit 2x2 in.pgm", 0, "", "b0b0"},
+  {"a picture that fits is not enlarged, but centred on the background", pnm("P5", 1, 1, "\xff"s), "in.pgm", "--fit 3x3 in.pgm", 0, "", "0000f0000f"},
+  {"the background of a fit for ink is white", pnm("P5", 1, 1, "\0"s), "in.pgm", "--ink --fit 3x1 in.pgm", 0, "", "0f0f"},
+  {"--even: a background column on the right of an odd width", pnm("P5", 3, 1, "\xff\xff\xff"s), "in.pgm", "--even in.pgm", 0, "", "fff0"},
+  {"--even leaves an even width alone", blackwhite, "in.pgm", "--even in.pgm", 0, "", "0f0f"},
+  {"--dither on a flat grey that is a level: flat", pnm("P5", 4, 2, std::string(8, '\x88')), "in.pgm", "--dither in.pgm", 0, "", "88888888"},
+  {"--dither on grey 128, between levels 7 and 8 at 0.51: about half of each", pnm("P5", 16, 16, std::string(256, '\x80')), "in.pgm", "--dither in.pgm", 0, "", "7:1[23][0-9] 8:1[23][0-9] ", true},
+  {"without --dither, grey 128 is level 8 throughout", pnm("P5", 16, 16, std::string(256, '\x80')), "in.pgm", "in.pgm", 0, "", "8:256 ", true},
+  {"a JPEG in colour, shrunk and dithered, into another name", picturefile("photo.jpg"), "in.jpg", "--dither --fit 24x12 in.jpg in.bmp", 0, "", "[0-9a-f]{288}"},
+  {"an interlaced PNG with transparency", picturefile("cutout.png"), "in.png", "--fit 6x4 in.png", 0, "", "[0-9a-f]{24}"},
+  {"a missing picture", "", "in.png", "none.png", 1, "bmp4c-grey: none.png: cannot be read: No such file or directory\n"},
+  {"a folder", "", "in.png", "folder.png", 1, "bmp4c-grey: folder.png: is a folder, not a picture\n"},
+  {"an empty file", "", "in.png", "in.png", 1, "bmp4c-grey: in.png: is empty, not a picture\n"},
+  {"a file that no decoder reads: the decoder's reason", "hello\n", "in.png", "in.png", 1, "bmp4c-grey: in.png: is not a picture that bmp4c-grey reads (unknown image type)\n"},
+  {"a PNG cut short", picturefile("cutout.png").substr(0, 2000), "in.png", "in.png", 1, "bmp4c-grey: in.png: is cut short: the file ends before its last pixel\n"},
+  {"a JPEG cut short", picturefile("photo.jpg").substr(0, 1500), "in.jpg", "in.jpg", 1, "bmp4c-grey: in.jpg: is cut short: the file ends before its last pixel\n"},
+  {"a PPM cut short", colours.substr(0, colours.size() - 1), "in.ppm", "in.ppm", 1, "bmp4c-grey: in.ppm: is cut short: the file ends before its last pixel\n"},
+  {"a picture over the limit: refused from its header", "P5\n8193 8192\n255\n", "in.pgm", "in.pgm", 1, "bmp4c-grey: in.pgm: is 8193 x 8192 pixels, over the limit of 67108864 (64 megapixels)\n"},
+  {"an output in a missing folder", colours, "in.ppm", "in.ppm nowhere/in.bmp", 1, "bmp4c-grey: nowhere/in.bmp: cannot be written: No such file or directory\n"},
+  {"a full disk, whose device is not removed", colours, "in.ppm", "in.ppm /dev/full", 1, "bmp4c-grey: /dev/full: cannot be written: No space left on device\n"},
+  {"the picture as its own output, by default", picturefile("palette.png"), "in.bmp", "in.bmp", 1, "bmp4c-grey: in.bmp: is the picture itself\n"},
+  {"the picture as its own output, through a link", colours, "in.ppm", "in.ppm link.bmp", 1, "bmp4c-grey: link.bmp: is the picture itself\n"},
+  {"no picture named", colours, "in.ppm", "--ink", 2, "bmp4c-grey: give a picture, and at most one BMP" + greyusage},
+  {"three names", colours, "in.ppm", "in.ppm a.bmp b.bmp", 2, "bmp4c-grey: give a picture, and at most one BMP" + greyusage},
+  {"a fit without its x", colours, "in.ppm", "--fit 128 in.ppm", 2, fitusage},
+  {"a fit of 0", colours, "in.ppm", "--fit 0x64 in.ppm", 2, fitusage},
+  {"a fit over the limit", colours, "in.ppm", "--fit 8193x8192 in.ppm", 2, fitusage},
+  {"a fit with letters after it", colours, "in.ppm", "--fit 128x64px in.ppm", 2, fitusage},
+  {"--fit without its size", colours, "in.ppm", "in.ppm --fit", 2, "bmp4c-grey: --fit needs a size WxH" + greyusage},
+  {"an unknown option", colours, "in.ppm", "--gamma in.ppm", 2, "bmp4c-grey: no option --gamma" + greyusage},
+  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, greyusage.substr(1)},
+  {"--version", colours, "in.ppm", "--version 2>/dev/null", 0, "bmp4c-grey 1.0\n"},
+};
+// clang-format on
+
+TEST(Grey, MakesTheBitmapOfThePicture) {
+  const bool imagemagick = std::system("command -v convert xxd >/dev/null") == 0;
+  for (const Greying &g : greyings) {
+    const Folder folder;
+    if (!g.picture.empty() || g.status == 1)
+      std::ofstream(folder.path / g.name, std::ios::binary) << g.picture;
+    if (g.name != "in.bmp") std::ofstream(folder.path / "in.bmp") << olderbmp;
+    fs::create_directory(folder.path / "folder.png");
+    fs::create_symlink(g.name, folder.path / "link.bmp");
+    EXPECT_EQ(folder.run(BMP4C_GREY " " + g.arguments), g.status) << g.proves;
+    const std::string said = slurp(folder.path / "said"); // a usage: how it starts
+    EXPECT_EQ(g.status == 1 ? said : said.substr(0, g.said.size()), g.said) << g.proves;
+    if (g.status != 0 || g.digits.empty()) {
+      EXPECT_EQ(slurp(folder.path / "in.bmp"), g.name == "in.bmp" ? g.picture : olderbmp)
+          << g.proves;
+      continue;
+    }
+    folder.run(BMP4C_PATH
+               " in.bmp in.h >/dev/null && grep -o '0x..' in.h | cut -c3- | tr -d '\\n'");
+    std::string digits = slurp(folder.path / "said");
+    if (g.counted) {
+      std::map<char, int> counts;
+      for (const char d : digits) ++counts[d];
+      digits.clear();
+      for (const auto &[d, n] : counts) digits += d + ":"s + std::to_string(n) + " ";
+    }
+    EXPECT_TRUE(std::regex_match(digits, std::regex(g.digits))) << g.proves << ": " << digits;
+    if (!imagemagick || g.counted) continue;
+    // What a viewer shows: a hex digit a grey, f white; for ink, bmp4c's digits are darkness.
+    folder.run("convert in.bmp -depth 8 gray:- | xxd -p | tr -d '\\n' | sed 's/\\(.\\)\\1/\\1/g'");
+    std::string shown = slurp(folder.path / "said"), expected = digits.substr(0, shown.size());
+    if (g.arguments.starts_with("--ink")) {
+      for (char &d : expected) d = "fedcba9876543210"[std::stoi(std::string(1, d), nullptr, 16)];
+    }
+    EXPECT_EQ(shown, expected) << g.proves;
+  }
+  if (!imagemagick) GTEST_SKIP() << "bitmaps not read back: ImageMagick or xxd not installed";
 }
 
 // A project that embeds logo.bmp, in a folder of a Folder: its build command, what the build says

@@ -1,8 +1,11 @@
-// The grey, in fixed point. Linear light is held in 65536ths, and Y, the
-// luminance, in lightone = 10000 x 65536 units, so that the weights 2126,
-// 7152 and 722 (ten-thousandths, summing to 10000) give a grey's Y exactly
-// as 10000 times its linear value. A fit's sums stay within 64 bits: at
-// most largestpicture (2^26) source pixels of lightone (under 2^30) each.
+// The grey, in fixed point. Linear light is held in 2^24ths, fine enough
+// to tell apart the 16-bit samples either side of a level's end (they
+// differ by 10 units there), and Y, the luminance, in lightone = 10000 x
+// 2^24 units, so that the weights 2126, 7152 and 722 (ten-thousandths,
+// summing to 10000) give a grey's Y exactly as 10000 times its linear
+// value. A fit sums a row, then the rows' averages: stb_image keeps each
+// side within 2^24 pixels, so a sum of lightone (under 2^38) values
+// weighted by at most a side stays within 64 bits.
 #include "levels.hpp"
 
 #include <algorithm>
@@ -13,7 +16,7 @@
 namespace bmp4cgrey {
 namespace {
 
-constexpr std::int64_t linearone = 65536;
+constexpr std::int64_t linearone = std::int64_t{1} << 24;
 constexpr std::int64_t weightred = 2126, weightgreen = 7152, weightblue = 722;
 constexpr std::int64_t lightone = 10000 * linearone;
 constexpr int levels = 16, brightest = 15;
@@ -41,7 +44,7 @@ std::int64_t fixed(double value, std::int64_t one) {
   return std::llround(value * static_cast<double>(one));
 }
 
-// The linear value of every sample, in 65536ths.
+// The linear value of every sample, in 2^24ths.
 std::vector<std::int64_t> lineartable(int largestsample) {
   std::vector<std::int64_t> table(static_cast<std::size_t>(largestsample) + 1);
   for (std::size_t s = 0; s < table.size(); ++s)
@@ -125,11 +128,12 @@ std::int64_t shownlight(const picture &image, const scale &s, const layout &plac
                      sh = place.shownheight;
   std::int64_t sum = 0;
   for (std::int64_t j = y * h / sh; j * sh < (y + 1) * h; ++j) {
-    const std::int64_t down = overlap(y, j, h, sh);
+    std::int64_t row = 0;
     for (std::int64_t i = x * w / sw; i * sw < (x + 1) * w; ++i)
-      sum += overlap(x, i, w, sw) * down * pixellight(image, s, j * w + i);
+      row += overlap(x, i, w, sw) * pixellight(image, s, j * w + i);
+    sum += overlap(y, j, h, sh) * ((row + w / 2) / w);
   }
-  return (sum + w * h / 2) / (w * h);
+  return (sum + h / 2) / h;
 }
 
 std::int64_t outputlight(const picture &image, const scale &s, const layout &place, std::int64_t x,

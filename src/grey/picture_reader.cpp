@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stb_image.h>
+#include <string_view>
 
 namespace bmp4cgrey {
 namespace {
@@ -54,8 +55,12 @@ std::FILE *openpicture(const std::string &name) {
   return file;
 }
 
+// The PNG decoder reads a chunk whole, and says so itself when the file
+// ends inside one.
 [[noreturn]] void refuse(const std::string &name, const source &from) {
-  if (from.cutshort) fail(name, "is cut short: the file ends before its last pixel");
+  if (from.cutshort || std::string_view(stbi_failure_reason()) == "outofdata") {
+    fail(name, "is cut short: the file ends before its last pixel");
+  }
   fail(name, std::string("is not a picture that bmp4c-grey reads (") + stbi_failure_reason() + ")");
 }
 
