@@ -622,9 +622,9 @@ INSTANTIATE_TEST_SUITE_P(Bmp4c, Readme, testing::ValuesIn(examples),
                          [](const auto &row) { return row.param.name; });
 
 // The Windows build under Wine, beside this one: each run, in a folder of its own holding in.bmp,
-// "My Pictures/in.bmp" and in.h, must print the same lines with the same status and leave the same
-// files, byte for byte but for the CR of a text file's line ends. In a command, {NAME} is the
-// absolute path of a file in the folder, as each system writes it.
+// "My Pictures/in.bmp", in.h and the test pictures, must print the same lines with the same status
+// and leave the same files, byte for byte but for the CR of a text file's line ends. In a command,
+// {NAME} is the absolute path of a file in the folder, as each system writes it.
 struct Twin {
   std::string proves, command, files; // files: those to compare, separated by blanks
 };
@@ -635,6 +635,10 @@ const Twin twins[] = {
   {"the dialogue, a quoted path with blanks", "printf '%s\\n' '\"{My Pictures/in.bmp}\" out.h' | bmp4c", "out.h"},
   {"a refusal, its message and status", "bmp4c in.h out.h", "out.h"},
   {"a preview, odd width said", "bmp4c-preview --scale 3 in.h", "in.preview.png"},
+  {"a JPEG shrunk and dithered: the same bitmap", "bmp4c-grey --dither --fit 64x40 photo.jpg", "photo.bmp"},
+  {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp"},
+  {"a palette and a 16-bit PNG", "bmp4c-grey palette.png && bmp4c-grey deep.png", "palette.bmp deep.bmp"},
+  {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp"},
 };
 // clang-format on
 
@@ -653,7 +657,9 @@ std::string twincommand(const Twin &t, const fs::path &folder, const char *windo
   const std::string name = found[2];
   const std::string program = windows != nullptr
                                   ? "WINEDEBUG=-all wine '"s + windows + "/" + name + ".exe'"
-                                  : (name == "bmp4c" ? BMP4C_PATH : BMP4C_PREVIEW);
+                                  : (name == "bmp4c"        ? BMP4C_PATH
+                                     : name == "bmp4c-grey" ? BMP4C_GREY
+                                                            : BMP4C_PREVIEW);
   return command.replace(at, name.size(), program);
 }
 
@@ -673,6 +679,8 @@ TEST(Windows, SameAsLinux) {
       fs::create_directory(folder.path / "My Pictures");
       fs::copy_file(folder.path / "in.bmp", folder.path / "My Pictures/in.bmp");
       std::ofstream(folder.path / "in.h") << itsitems;
+      for (const auto &picture : fs::directory_iterator(BMP4C_SOURCE "/tests/pictures"))
+        fs::copy_file(picture, folder.path / picture.path().filename());
       std::string &what = left[system != nullptr];
       what = "status " + std::to_string(folder.run(twincommand(t, folder.path, system))) + "\n";
       what += withoutcr(slurp(folder.path / "said"));
