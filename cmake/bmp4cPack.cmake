@@ -10,6 +10,9 @@ set(BMP4C_MAINTAINER "bmp4c maintainers <maintainers@users.noreply.c-seed-50ed57
   CACHE STRING "The Debian package's maintainer, a name and an address")
 
 set(manpages bmp4c.1 bmp4c-preview.1)
+if(TARGET bmp4c-grey)
+  list(APPEND manpages bmp4c-grey.1)
+endif()
 list(TRANSFORM manpages PREPEND "${PROJECT_SOURCE_DIR}/doc/" OUTPUT_VARIABLE sources)
 if(BMP4C_DEBIAN)
   # gzip -n leaves out the name and time, so the same page packs the same.
@@ -67,8 +70,9 @@ set(CPACK_PACKAGE_DESCRIPTION [[
 bmp4c turns an uncompressed 4-bit (16-colour) Windows bitmap into C source
 for firmware, games and small displays: #define WIDTH and HEIGHT, and a char
 array of the pixels, top row first, two to a byte. It asks for the two file
-names on the console. bmp4c-preview draws such a header as a PNG, to see
-what the display will show. A CMake package converts images as part of a
-build.]])
+names on the console. bmp4c-grey makes such a bitmap of 16 greys from a
+PNG, JPEG or other picture, and bmp4c-preview draws a header as a PNG, to
+see what the display will show. A CMake package converts images as part of
+a build.]])
 set(CPACK_STRIP_FILES ON)
 include(CPack)
