@@ -1,32 +1,60 @@
-# bmp4c_add_image(<target> <bitmap> [OUTPUT <header>] [PREVIEW])
+# bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER]
+#                 [FIT <W>x<H>] [EVEN])
 #
-# Converts <bitmap> (relative to the current source folder) into the C
+# Converts <image> (relative to the current source folder) into the C
 # header <header> at build time, before <target> is compiled, and puts the
 # header's folder on <target>'s include path. The header defaults to the
-# bitmap's name with .h, in the folder bmp4c of the current binary folder.
-# With PREVIEW, bmp4c-preview draws the header as a PNG beside it, of the
-# same name ending in .preview.png. The conversion runs again when the bitmap or
-# the programs change. A failed conversion fails the build with the
-# converter's message and removes the header and the PNG.
+# image's name with .h, in the folder bmp4c of the current binary folder.
+# An image whose name does not end in .bmp, or any call given INK, DITHER,
+# FIT or EVEN, goes through bmp4c-grey with those options first, into a
+# bitmap beside the header (its name ending in .bmp). With PREVIEW,
+# bmp4c-preview draws the header as a PNG beside it, of the same name
+# ending in .preview.png, with --ink for INK. The conversion runs again
+# when the image or the programs change. A failed conversion fails the
+# build with the program's message and removes the header and the PNG.
 #
 # Each header is written by one build step, a custom target named bmp4c_
 # and the header's path in the build folder (bmp4c_bmp4c_logo_h), however
 # many targets use it: two steps writing one header would run at once in a
-# parallel build. The step keeps its header, bitmap and PREVIEW as
-# properties, so a later call for the same header only adds its target to
-# the step, and a call that would write another bitmap into that header, or
-# ask for a preview the step does not make, stops configuring.
+# parallel build. The step keeps its header, image (with bmp4c-grey's
+# options) and PREVIEW as properties, so a later call for the same header
+# only adds its target to the step, and a call that would write another
+# image into that header, or ask for a preview the step does not make,
+# stops configuring.
 include_guard(GLOBAL)
 
 function(bmp4c_add_image target bitmap)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW" "OUTPUT" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN" "OUTPUT;FIT" "")
   if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "usage: bmp4c_add_image(<target> <bitmap> [OUTPUT <header>] [PREVIEW])")
+    message(FATAL_ERROR "usage: bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] "
+                        "[INK] [DITHER] [FIT <W>x<H>] [EVEN])")
   elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
+  elseif(("FIT" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_FIT)
+         AND NOT arg_FIT MATCHES "^[1-9][0-9]*x[1-9][0-9]*$")
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): FIT takes a size WxH, such as 128x64")
   endif()
   _bmp4c_compilingtarget(${target})
   set(call "bmp4c_add_image(${target} ${bitmap}) in ${CMAKE_CURRENT_LIST_FILE}")
+  # The command that makes the bitmap, when bmp4c-grey makes it.
+  set(greying "")
+  if(arg_INK OR arg_DITHER OR arg_FIT OR arg_EVEN OR NOT bitmap MATCHES "\\.[bB][mM][pP]$")
+    if(NOT TARGET bmp4c::bmp4c-grey)
+      message(FATAL_ERROR "${call}: ${bitmap} needs bmp4c-grey, which this bmp4c was built "
+                          "without. Install stb_image (Debian package libstb-dev) and build "
+                          "bmp4c again, or give a 4-bit bitmap.")
+    endif()
+    set(greying bmp4c-grey)
+    foreach(option INK DITHER EVEN)
+      string(TOLOWER "--${option}" flag)
+      if(arg_${option})
+        list(APPEND greying ${flag})
+      endif()
+    endforeach()
+    if(arg_FIT)
+      list(APPEND greying --fit ${arg_FIT})
+    endif()
+  endif()
   get_filename_component(bitmap "${bitmap}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(stem "${bitmap}" NAME_WLE)
   set(header "${CMAKE_CURRENT_BINARY_DIR}/bmp4c/${stem}.h")
@@ -38,9 +66,9 @@ function(bmp4c_add_image target bitmap)
   # the rule that makes it, which may come later in the project.
   cmake_path(IS_PREFIX CMAKE_BINARY_DIR "${bitmap}" NORMALIZE made)
   if(NOT made AND NOT EXISTS "${bitmap}")
-    message(FATAL_ERROR "${call}: there is no bitmap ${bitmap}, and no rule of the build makes it.")
+    message(FATAL_ERROR "${call}: there is no image ${bitmap}, and no rule of the build makes it.")
   endif()
-  _bmp4c_step(step "${bitmap}" "${header}" "${arg_PREVIEW}" "${call}")
+  _bmp4c_step(step "${bitmap}" "${greying}" "${header}" "${arg_PREVIEW}" "${call}")
   add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
   target_include_directories(${target} PRIVATE "${folder}")
@@ -67,7 +95,7 @@ endfunction()
 # again by its name on later ones. Headers whose paths differ only in
 # punctuation (icon.small.h, icon_small.h) would share a name, so the
 # second gets a number.
-function(_bmp4c_step result bitmap header preview call)
+function(_bmp4c_step result bitmap greying header preview call)
   file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
   string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
   set(step ${name})
@@ -77,9 +105,13 @@ function(_bmp4c_step result bitmap header preview call)
     if(written STREQUAL header)
       get_target_property(converted ${step} BMP4C_BITMAP)
       get_target_property(previewed ${step} BMP4C_PREVIEW)
-      if(NOT converted STREQUAL bitmap)
-        message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}, so "
-                            "${bitmap} cannot be converted into it. Give one of them an OUTPUT of its own.")
+      get_target_property(greyed ${step} BMP4C_GREYING)
+      if(NOT converted STREQUAL bitmap OR NOT greyed STREQUAL greying)
+        if(greyed)
+          string(REPLACE ";" " " greyed " (${greyed})")
+        endif()
+        message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}${greyed}, so "
+                            "${bitmap} cannot be converted into it as asked. Give one of them an OUTPUT of its own.")
       elseif(preview AND NOT previewed)
         message(FATAL_ERROR "${call}: an earlier call converts ${bitmap} into ${header} without "
                             "PREVIEW. Give PREVIEW to the first call for that header too.")
@@ -94,6 +126,15 @@ function(_bmp4c_step result bitmap header preview call)
   set(programs "$<TARGET_FILE:bmp4c::bmp4c>")
   set(outputs "${header}")
   set(drawing "")
+  set(greyingfirst "")
+  if(greying)
+    list(APPEND programs "$<TARGET_FILE:bmp4c::bmp4c-grey>")
+    cmake_path(REPLACE_EXTENSION header LAST_ONLY .bmp OUTPUT_VARIABLE greybitmap)
+    list(APPEND outputs "${greybitmap}")
+    list(SUBLIST greying 1 -1 options)
+    list(JOIN options " " options)
+    set(greyingfirst "-DGREY=$<TARGET_FILE:bmp4c::bmp4c-grey>" "-DGREYING=${options}")
+  endif()
   if(preview)
     list(APPEND programs "$<TARGET_FILE:bmp4c::bmp4c-preview>")
     cmake_path(REPLACE_EXTENSION header LAST_ONLY .preview.png OUTPUT_VARIABLE png)
@@ -101,13 +142,13 @@ function(_bmp4c_step result bitmap header preview call)
     set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>")
   endif()
   add_custom_command(OUTPUT ${outputs}
-    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" ${drawing} "-DBITMAP=${bitmap}"
-            "-DHEADER=${header}" -P "${convert}"
+    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" ${greyingfirst} ${drawing}
+            "-DBITMAP=${bitmap}" "-DHEADER=${header}" -P "${convert}"
     DEPENDS "${bitmap}" ${programs} "${convert}"
     COMMENT "bmp4c: converting ${bitmap}"
     VERBATIM)
   add_custom_target(${step} DEPENDS "${header}")
   set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}"
-                                           BMP4C_PREVIEW "${preview}")
+                                           BMP4C_GREYING "${greying}" BMP4C_PREVIEW "${preview}")
   set(${result} ${step} PARENT_SCOPE)
 endfunction()

@@ -25,6 +25,11 @@ const int logowidth = WIDTH, logoheight = HEIGHT;
 #undef bitmap
 #undef WIDTH
 #undef HEIGHT
+#define bitmap badge
+#include "images/badge.h" // made by bmp4c-grey from a PNG
+#undef bitmap
+#undef WIDTH
+#undef HEIGHT
 #define bitmap icon
 #include "icon.h"
 #undef bitmap
@@ -37,6 +42,6 @@ static void print(const char *name, const char *bytes, size_t n) {
 
 int main(void) {
   printf("%d %d, %d %d", logowidth, logoheight, WIDTH, HEIGHT);
-  PRINT(logo), PRINT(icon), PRINT(darklogo), PRINT(small), PRINT(large);
+  PRINT(logo), PRINT(icon), PRINT(darklogo), PRINT(small), PRINT(large), PRINT(badge);
   return 0;
 }
