@@ -254,7 +254,7 @@ std::string repeated(const std::string &text, int times) {
 const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
 const Drawing drawings[] = {
   {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
-  {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right makes the width even.\n", "fedcb\na9876\n54321\n"},
+  {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the width even.\n", "fedcb\na9876\n54321\n"},
   {"1x1", header(1, 1, "0x3f,"), "in.h", 0, odd + "1 is odd", "3\n"},
   {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, odd + "5 is odd", "fedcb\na9876\n54321\n"},
   {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},

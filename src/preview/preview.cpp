@@ -69,7 +69,7 @@ void noteoddwidth(const std::string &header, const image &picture) {
   std::fprintf(stderr,
                "bmp4c-preview: %s: WIDTH %lld is odd, so each row shares a byte with the next: "
                "a library that pads rows to whole bytes draws it sheared. One more column on the "
-               "right makes the width even.\n",
+               "right (bmp4c-grey --even) makes the width even.\n",
                header.c_str(), static_cast<long long>(picture.width));
 }
 
