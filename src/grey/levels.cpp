@@ -64,14 +64,18 @@ struct scale {
 
 scale makescale(const picture &image, bool ink) {
   scale s{lineartable(image.largestsample), {}, {}, ink ? lightone : 0};
-  for (int k = 0; k < brightest; ++k) s.starts[k] = fixed(tolinear((2 * k + 1) / 30.0), lightone);
-  for (int k = 0; k < levels; ++k) s.light[k] = fixed(tolinear(k / 15.0), lightone);
+  for (std::size_t k = 0; k < s.starts.size(); ++k)
+    s.starts[k] = fixed(tolinear(static_cast<double>(2 * k + 1) / (2 * brightest)), lightone);
+  for (std::size_t k = 0; k < s.light.size(); ++k)
+    s.light[k] = fixed(tolinear(static_cast<double>(k) / brightest), lightone);
   return s;
 }
 
 // Y of source pixel n, its alpha mixing in the background.
 std::int64_t pixellight(const picture &image, const scale &s, std::int64_t n) {
-  auto linear = [&](int channel) { return s.linear[sampleat(image, n, channel)]; };
+  auto linear = [&](int channel) {
+    return s.linear[static_cast<std::size_t>(sampleat(image, n, channel))];
+  };
   const bool colour = image.channels >= 3;
   const std::int64_t y =
       colour ? weightred * linear(0) + weightgreen * linear(1) + weightblue * linear(2)
@@ -151,10 +155,10 @@ int nearestlevel(const scale &s, std::int64_t light) {
 
 // The level whose Y is nearest; a tie goes to the brighter.
 int closestlevel(const scale &s, std::int64_t light) {
-  int best = 0;
-  for (int k = 1; k < levels; ++k)
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < s.light.size(); ++k)
     if (std::abs(light - s.light[k]) <= std::abs(light - s.light[best])) best = k;
-  return best;
+  return static_cast<int>(best);
 }
 
 // Floyd-Steinberg: each pixel's error goes 7/16 right, 3/16 below left,
@@ -170,7 +174,7 @@ void dither(const picture &image, const scale &s, const layout &place, greyimage
                      std::int64_t{0}, lightone);
       const int level = closestlevel(s, light);
       setlevel(grey, static_cast<std::int64_t>(x), y, level);
-      const std::int64_t error = light - s.light[level];
+      const std::int64_t error = light - s.light[static_cast<std::size_t>(level)];
       const std::int64_t right = error * 7 / 16, belowleft = error * 3 / 16,
                          straightbelow = error * 5 / 16;
       if (x + 1 < columns) here[x + 2] += right;
