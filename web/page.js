@@ -197,8 +197,15 @@ $('picture').addEventListener('change', () => take($('picture').files[0]));
 for (const id of ['display', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'scale']) {
   $(id).addEventListener('change', convert);
 }
+// The clipboard's own call where the browser allows it from a file;
+// otherwise the selected text is copied the older way.
 $('copy').addEventListener('click', async () => {
-  await navigator.clipboard.writeText($('header').value);
+  try {
+    await navigator.clipboard.writeText($('header').value);
+  } catch {
+    $('header').select();
+    document.execCommand('copy');
+  }
   $('status').textContent = 'The header is copied.';
 });
 $('draw').addEventListener('click', drawpasted);

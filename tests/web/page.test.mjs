@@ -215,13 +215,16 @@ test('every result is what the command line makes', async () => {
   }
 });
 
-test('a change of option converts again, from the keyboard', async () => {
+test('a change of option converts again, and the header is copied, from the keyboard', async () => {
   await choose('keys.png', fs.readFileSync(picture('cutout.png')), { grey: true, ink: true });
   const runs = Number(await page.getAttribute('#result', 'data-runs'));
   await page.focus('#dither');
   await page.keyboard.press('Space');
   await page.waitForFunction((n) => Number(document.getElementById('result').dataset.runs) > n, runs);
   assert.match(await page.textContent('#commands'), /bmp4c-grey --ink --dither/);
+  await page.focus('#copy');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.getElementById('status').textContent === 'The header is copied.');
 });
 
 test('a pasted header is drawn, and a bad item named', async () => {
