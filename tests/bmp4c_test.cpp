@@ -646,22 +646,23 @@ INSTANTIATE_TEST_SUITE_P(Bmp4c, Readme, testing::ValuesIn(examples),
 // {NAME} is the absolute path of a file in the folder, as each system writes it.
 struct Twin {
   std::string proves, command, files; // files: those to compare, separated by blanks
+  int status;                         // on both systems
 };
 
 // clang-format off
 const Twin twins[] = {
-  {"a path with blanks, as Explorer gives it, and its header", "bmp4c '{My Pictures/in.bmp}' out.h", "out.h"},
-  {"the dialogue, a quoted path with blanks", "printf '%s\\n' '\"{My Pictures/in.bmp}\" out.h' | bmp4c", "out.h"},
-  {"a refusal, its message and status", "bmp4c in.h out.h", "out.h"},
-  {"a preview, odd width said", "bmp4c-preview --scale 3 in.h", "in.preview.png"},
-  {"a JPEG shrunk and dithered: the same bitmap", "bmp4c-grey --dither --fit 64x40 photo.jpg", "photo.bmp"},
-  {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp"},
-  {"a palette and a 16-bit PNG", "bmp4c-grey palette.png && bmp4c-grey deep.png", "palette.bmp deep.bmp"},
-  {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp"},
+  {"a path with blanks, as Explorer gives it, and its header", "bmp4c '{My Pictures/in.bmp}' out.h", "out.h", 0},
+  {"the dialogue, a quoted path with blanks", "printf '%s\\n' '\"{My Pictures/in.bmp}\" out.h' | bmp4c", "out.h", 0},
+  {"a refusal, its message and status", "bmp4c in.h out.h", "out.h", 1},
+  {"a preview, odd width said", "bmp4c-preview --scale 3 in.h", "in.preview.png", 0},
+  {"a JPEG shrunk and dithered: the same bitmap", "bmp4c-grey --dither --fit 64x40 photo.jpg", "photo.bmp", 0},
+  {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp", 0},
+  {"a palette and a 16-bit PNG", "bmp4c-grey palette.png && bmp4c-grey deep.png", "palette.bmp deep.bmp", 0},
+  {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp", 1},
 };
 // clang-format on
 
-// The command with its program and paths for Linux, or for Windows under Wine.
+// The command with the paths of one folder, as Linux or, under Wine, Windows writes them.
 std::string twincommand(const Twin &t, const fs::path &folder, const char *windows) {
   std::string command = t.command;
   for (std::size_t open; (open = command.find('{')) != command.npos;) {
@@ -670,23 +671,27 @@ std::string twincommand(const Twin &t, const fs::path &folder, const char *windo
     if (windows != nullptr) path = "Z:" + std::regex_replace(path, std::regex("/"), "\\");
     command.replace(open, close + 1 - open, path);
   }
-  std::smatch found; // the program: the command's first word, or the first after a pipe
-  std::regex_search(command, found, std::regex("(^|\\| )(bmp4c[-a-z]*)"));
-  const auto at = static_cast<std::size_t>(found.position(2));
-  const std::string name = found[2];
-  const std::string program = windows != nullptr
-                                  ? "WINEDEBUG=-all wine '"s + windows + "/" + name + ".exe'"
-                                  : (name == "bmp4c"        ? BMP4C_PATH
-                                     : name == "bmp4c-grey" ? BMP4C_GREY
-                                                            : BMP4C_PREVIEW);
-  return command.replace(at, name.size(), program);
+  return command;
+}
+
+// A folder of the three programs by their names, for PATH: scripts that run the Windows build's
+// under Wine.
+fs::path wineprograms(const Folder &at, const std::string &windows) {
+  for (const std::string name : {"bmp4c", "bmp4c-grey", "bmp4c-preview"}) {
+    std::ofstream(at.path / name) << "#!/bin/sh\nWINEDEBUG=-all exec wine '" + windows + "/" +
+                                         name + ".exe' \"$@\"\n";
+    fs::permissions(at.path / name, fs::perms::owner_all, fs::perm_options::add);
+  }
+  return at.path;
 }
 
 TEST(Windows, SameAsLinux) {
   const char *const windows = std::getenv("BMP4C_WINDOWS");
   if (windows == nullptr) GTEST_SKIP() << "BMP4C_WINDOWS names no folder of Windows programs";
+  const Folder bin;
+  const std::string programs[2] = {BMP4C_PROGRAMS, wineprograms(bin, windows).string()};
   // Wine's first start makes its prefix and says so: not in a row's lines.
-  ASSERT_EQ(Folder().run("WINEDEBUG=-all wine '"s + windows + "/bmp4c.exe' --version"), 0);
+  ASSERT_EQ(bin.run("./bmp4c --version"), 0);
   auto withoutcr = [](const std::string &text) {
     return std::regex_replace(text, std::regex("\r"), "");
   };
@@ -701,7 +706,9 @@ TEST(Windows, SameAsLinux) {
       for (const auto &picture : fs::directory_iterator(BMP4C_SOURCE "/tests/pictures"))
         fs::copy_file(picture, folder.path / picture.path().filename());
       std::string &what = left[system != nullptr];
-      what = "status " + std::to_string(folder.run(twincommand(t, folder.path, system))) + "\n";
+      const std::string path = "PATH='" + programs[system != nullptr] + "':\"$PATH\"; ";
+      what =
+          "status " + std::to_string(folder.run(path + twincommand(t, folder.path, system))) + "\n";
       what += withoutcr(slurp(folder.path / "said"));
       std::istringstream files(t.files);
       for (std::string file; files >> file;) {
@@ -710,6 +717,7 @@ TEST(Windows, SameAsLinux) {
       }
     }
     EXPECT_EQ(left[1], left[0]) << t.proves;
+    EXPECT_TRUE(left[0].starts_with("status " + std::to_string(t.status) + "\n")) << left[0];
   }
 }
 
