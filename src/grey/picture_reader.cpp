@@ -2,39 +2,63 @@
 // that asks for bytes past the end of the file is seen: stb_image itself
 // would go on with zeros and return a picture whose lower part is made up,
 // which bmp4c-grey refuses instead. A decoder asks for more only when it
-// needs more, so a whole file never meets its end this way.
+// needs more, so a whole file never meets its end this way. The callbacks
+// keep the position against the file's size, so that a skip past the end
+// is seen too, and the end is told truly after any skip.
+//
+// Before anything is decoded, what the file's header claims is checked in
+// one place: at least one pixel, at most largestpicture, and no more than
+// the file's bytes can hold (leastbytes() gives each format's bound). So
+// the work and the memory follow the size of the file, not its header's
+// claims.
 #include "picture_reader.hpp"
 
+#include "../shared/names.hpp"
+#include "rle_bitmap.hpp"
+
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <stb_image.h>
 #include <string_view>
+#include <vector>
 
 namespace bmp4cgrey {
+
+void forgetstbfailure(); // stb_image.cpp
+
 namespace {
 
-// The file, and whether a decoder has asked for bytes past its end.
+// The file, the decoder's position in it, and whether it has asked for
+// bytes past its end.
 struct source {
   std::FILE *file = nullptr;
+  std::int64_t size = 0, position = 0;
   bool cutshort = false;
 };
 
 int readbytes(void *user, char *bytes, int size) {
   auto &from = *static_cast<source *>(user);
   const auto n = static_cast<int>(std::fread(bytes, 1, static_cast<std::size_t>(size), from.file));
+  from.position += n;
   if (n == 0) from.cutshort = true;
   return n;
 }
 
 void skipbytes(void *user, int n) {
-  std::fseek(static_cast<source *>(user)->file, n, SEEK_CUR);
+  auto &from = *static_cast<source *>(user);
+  const std::int64_t to = std::clamp(from.position + n, std::int64_t{0}, from.size);
+  if (to < from.position + n) from.cutshort = true;
+  std::fseek(from.file, static_cast<long>(to - from.position), SEEK_CUR);
+  from.position = to;
 }
 
 int atend(void *user) {
-  auto &from = *static_cast<source *>(user);
-  return std::feof(from.file) != 0 || std::ferror(from.file) != 0;
+  const auto &from = *static_cast<source *>(user);
+  return from.position >= from.size || std::ferror(from.file) != 0;
 }
 
 constexpr stbi_io_callbacks callbacks = {readbytes, skipbytes, atend};
@@ -42,50 +66,187 @@ constexpr stbi_io_callbacks callbacks = {readbytes, skipbytes, atend};
 // The file from its start again, for the next question to the decoders.
 source &rewound(source &from) {
   std::rewind(from.file);
+  from.position = 0;
   from.cutshort = false;
   return from;
 }
 
-std::FILE *openpicture(const std::string &name) {
+source openpicture(const std::string &name) {
+  const std::filesystem::path path = bmp4cshared::pathof(name);
   std::error_code ignored;
-  if (std::filesystem::is_directory(name, ignored)) fail(name, "is a folder, not a picture");
+  if (std::filesystem::is_directory(path, ignored)) fail(name, "is a folder, not a picture");
   std::FILE *file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) fail(name, std::string("cannot be read: ") + std::strerror(errno));
-  if (std::filesystem::file_size(name, ignored) == 0) fail(name, "is empty, not a picture");
-  return file;
+  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+  if (size == 0) fail(name, "is empty, not a picture");
+  // A file whose size is not known (a device, say) ends where reading does.
+  return {file, ignored ? INT64_MAX : static_cast<std::int64_t>(size)};
+}
+
+// The first bytes of the file, where the formats say what they are.
+struct head {
+  std::array<std::uint8_t, 64> bytes{};
+  std::size_t size = 0;
+  bool is(std::string_view magic) const {
+    return size >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin(),
+                                              [](char m, std::uint8_t b) { return m == char(b); });
+  }
+  std::int64_t le(std::size_t at, int n) const {
+    std::int64_t value = 0;
+    for (int i = n - 1; i >= 0; --i) value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
+    return value;
+  }
+  std::int64_t be32(std::size_t at) const {
+    return std::int64_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+  }
+};
+
+head readhead(source &from) {
+  head h;
+  h.size = std::fread(h.bytes.data(), 1, h.bytes.size(), from.file);
+  rewound(from);
+  return h;
+}
+
+const std::string_view png = "\x89PNG", jpeg = "\xff\xd8", gif = "GIF8", bmp = "BM";
+
+bool known(const head &h) {
+  return h.is(png) || h.is(jpeg) || h.is(gif) || h.is(bmp) || h.is("P5") || h.is("P6");
+}
+
+// A bitmap's sides, or for an OS/2 bitmap's 12-byte header its 16-bit ones;
+// the height's sign is only the order of the rows.
+std::int64_t bmpside(const head &h, int side) {
+  if (h.le(14, 4) == 12) return h.le(18 + 2 * static_cast<std::size_t>(side), 2);
+  const auto value = static_cast<std::int32_t>(h.le(18 + 4 * static_cast<std::size_t>(side), 4));
+  return value < 0 ? -std::int64_t{value} : value;
+}
+
+// The sides where the header holds them at a fixed place (0 x 0 when it
+// does not): a picture without pixels is refused before a decoder sees it.
+std::array<std::int64_t, 2> fixedsides(const head &h) {
+  if (h.size < 30) return {0, 0};
+  if (h.is(png)) return {h.be32(16), h.be32(20)};
+  if (h.is(gif)) return {h.le(6, 2), h.le(8, 2)};
+  if (h.is(bmp)) return {bmpside(h, 0), bmpside(h, 1)};
+  return {0, 0};
+}
+
+// The fewest bytes a file of its format can hold a picture of this size
+// in. Uncompressed formats need their rows; a compressed one needs what
+// its best case needs:
+//   PNG   its rows (a filter byte each, and the samples) over 1032,
+//         deflate's largest ratio: 258 bytes copied for 2 bits
+//   JPEG  a bit for each 8 x 8 block: no scan codes a block in less
+//   GIF   12 bits for each 4096 pixels, the longest string an LZW code
+//         stands for
+//   TGA   run-length encoded: a byte and a pixel for each 128 pixels, the
+//         longest run
+//   bitmap, run-length encoded: a byte for each 256 pixels, since a code
+//         of two bytes makes at most 255
+std::int64_t leastbytes(const head &h, std::int64_t width, std::int64_t height, int channels,
+                        bool deep) {
+  const std::int64_t pixels = width * height, depth = deep ? 2 : 1;
+  if (h.is(png)) {
+    constexpr int samples[] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
+    const std::int64_t bits = h.bytes[24] * std::int64_t{samples[std::min<int>(h.bytes[25], 6)]};
+    return height * (1 + (width * bits + 7) / 8) / 1032;
+  }
+  if (h.is(jpeg)) return (width + 7) / 8 * ((height + 7) / 8) / 8;
+  if (h.is(gif)) return pixels * 3 / 8192;
+  if (h.is(bmp) && isrlebitmap(h.bytes.data(), h.size)) return pixels / 256;
+  if (h.is(bmp)) {
+    const std::int64_t bits = h.le(14, 4) == 12 ? h.le(24, 2) : h.le(28, 2);
+    return (width * bits + 31) / 32 * 4 * height;
+  }
+  if (h.is("P5") || h.is("P6")) return pixels * channels * depth;
+  const std::int64_t pixelbytes = (h.bytes[16] + 7) / 8; // TGA
+  return h.bytes[2] >= 8 ? (pixels + 127) / 128 * (1 + pixelbytes) : pixels * pixelbytes;
+}
+
+// What the header claims, checked before anything is decoded.
+void checkclaim(const std::string &name, const source &from, const head &h, std::int64_t width,
+                std::int64_t height, int channels, bool deep) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (width == 0 || height == 0) fail(name, "has no pixels");
+  if (width > largestpicture || height > largestpicture || width * height > largestpicture) {
+    fail(name, "is " + size + ", over the limit of " + std::to_string(largestpicture) +
+                   " (64 megapixels) on a picture as stored, whatever --fit asks");
+  }
+  if (from.size < leastbytes(h, width, height, channels, deep)) {
+    fail(name, "is cut short: its " + std::to_string(from.size) + " bytes cannot hold the " + size +
+                   " that its header gives");
+  }
+}
+
+// The decoder's own reason, where stbi_info gave up on a known format and
+// said only that no decoder took the file: a load stops at the same
+// header, before it allocates anything.
+std::string reasonfor(source &from) {
+  int width = 0, height = 0, channels = 0;
+  stbi_image_free(
+      stbi_load_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels, 0));
+  return stbi_failure_reason() != nullptr ? stbi_failure_reason() : "";
 }
 
 // The PNG decoder reads a chunk whole, and says so itself when the file
-// ends inside one.
-[[noreturn]] void refuse(const std::string &name, const source &from) {
-  if (from.cutshort || std::string_view(stbi_failure_reason()) == "outofdata") {
+// ends inside one. A format it knows, by its signature or its header, is
+// damaged where it cannot be read.
+[[noreturn]] void refuse(const std::string &name, source &from, const head &h, bool understood) {
+  std::string reason = stbi_failure_reason() != nullptr ? stbi_failure_reason() : "";
+  if (!understood && !from.cutshort && known(h)) reason = reasonfor(from);
+  if (from.cutshort || reason == "outofdata") {
     fail(name, "is cut short: the file ends before its last pixel");
   }
-  fail(name, std::string("is not a picture that bmp4c-grey reads (") + stbi_failure_reason() + ")");
+  if (understood || known(h))
+    fail(name, reason.empty() ? "is damaged" : "is damaged (" + reason + ")");
+  fail(name, "is not a picture that bmp4c-grey reads: it reads PNG, JPEG, GIF, BMP, TGA and PNM");
+}
+
+// stb_image's JPEG decoder keeps the picture it has when a marker after
+// the frame header cannot be read (a Huffman table whose counts pass 256,
+// say): it sets a reason and returns the picture. Of the formats tried
+// before it, only PNG's test leaves a reason for a JPEG, "bad png sig".
+bool passedover(const head &h) {
+  const char *const reason = stbi_failure_reason();
+  return h.is(jpeg) && reason != nullptr && std::string_view(reason) != "bad png sig";
+}
+
+picture readrle(const std::string &name, source &from, const head &h) {
+  checkclaim(name, from, h, bmpside(h, 0), bmpside(h, 1), 3, false);
+  std::vector<std::uint8_t> file;
+  std::array<std::uint8_t, 65536> chunk;
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), from.file)) > 0;)
+    file.insert(file.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+  return readrlebitmap(name, file);
 }
 
 } // namespace
 
 picture readpicture(const std::string &name) {
-  source from{openpicture(name)};
+  source from = openpicture(name);
   const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
+  const head h = readhead(from);
+  if (isrlebitmap(h.bytes.data(), h.size)) return readrle(name, from, h);
+  const auto [fixedwidth, fixedheight] = fixedsides(h);
+  if ((h.is(png) || h.is(gif) || h.is(bmp)) && (fixedwidth == 0 || fixedheight == 0)) {
+    fail(name, h.size < 30 ? "is cut short: the file ends before its last pixel" : "has no pixels");
+  }
   int width = 0, height = 0, channels = 0;
   if (stbi_info_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels) == 0) {
-    refuse(name, from);
+    refuse(name, from, h, false);
   }
-  if (std::int64_t{width} * height > largestpicture) {
-    fail(name, "is " + std::to_string(width) + " x " + std::to_string(height) +
-                   " pixels, over the limit of " + std::to_string(largestpicture) +
-                   " (64 megapixels)");
-  }
-  picture image;
   const bool deep = stbi_is_16_bit_from_callbacks(&callbacks, &rewound(from)) != 0;
+  checkclaim(name, from, h, h.is(bmp) ? fixedwidth : std::abs(std::int64_t{width}),
+             h.is(bmp) ? fixedheight : std::abs(std::int64_t{height}), channels, deep);
+  picture image;
+  forgetstbfailure();
   void *samples =
       deep ? static_cast<void *>(stbi_load_16_from_callbacks(&callbacks, &rewound(from), &width,
                                                              &height, &channels, 0))
            : stbi_load_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels, 0);
   image.samples.reset(samples, stbi_image_free);
-  if (samples == nullptr || from.cutshort) refuse(name, from);
+  if (samples == nullptr || from.cutshort || passedover(h)) refuse(name, from, h, true);
   image.width = width;
   image.height = height;
   image.channels = channels;

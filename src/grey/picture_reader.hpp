@@ -1,14 +1,15 @@
 // Picture reader: a PNG, JPEG, GIF (its first frame), BMP, TGA or PNM file
 // decoded by stb_image into samples, 8 or 16 bits, with their channels as
-// the file has them.
+// the file has them; a run-length-encoded BMP by rle_bitmap.cpp, as RGB.
 //
 //   const picture image = readpicture("logo.png");
 //   // image.width, image.height; sampleat(image, n, c) for channel c of pixel n
 //
-// A file that cannot be read, that no decoder takes, that is cut short, or
-// that is larger than largestpicture pixels ends the program with one line
-// on standard error and status 1. The size is checked from the file's
-// header, before anything is decoded.
+// A file that cannot be read, that no decoder takes, that is damaged or
+// cut short, that has no pixels, or whose header claims more than
+// largestpicture pixels or more than its bytes can hold, ends the program
+// with one line on standard error and status 1. The size is checked from
+// the file's header, before anything is decoded.
 #pragma once
 
 #include <cstdint>

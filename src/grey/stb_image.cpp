@@ -13,3 +13,14 @@
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
 #include <stb_image.h>
+
+namespace bmp4cgrey {
+
+// stb_image keeps the reason of its last failure until the next one; the
+// reader forgets it before a load, so that a reason set during a load
+// that still returns a picture shows damage passed over.
+void forgetstbfailure() {
+  stbi__g_failure_reason = nullptr;
+}
+
+} // namespace bmp4cgrey
