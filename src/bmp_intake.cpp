@@ -50,7 +50,9 @@ constexpr int endofinput = std::filebuf::traits_type::eof();
 
 const char *const shortheadererror = "Incomplete header\n";
 const char *const allocationerror = "Error allocating bitmap memory\n";
-const char *const formaterror = "Not a 4-bit uncompressed bitmap\n";
+// The words before the colon are what build recipes and scripts look for.
+const char *const formaterror =
+    "Not a 4-bit uncompressed bitmap: bmp4c-grey makes one from any picture\n";
 const char *const pixeldataerror = "Incomplete pixel data\n";
 
 // The bytes the items are made from: every stored row up to the last pixel

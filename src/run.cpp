@@ -7,6 +7,7 @@
 // before then leaves an existing file with its bytes and its time stamp,
 // and removes a file that it created itself.
 #include "bmp_intake.hpp"
+#include "shared/names.hpp"
 #include "source_writer.hpp"
 #include "state.hpp"
 
@@ -20,6 +21,7 @@ namespace bmp4c {
 namespace {
 
 namespace fs = std::filesystem;
+using bmp4cshared::pathof;
 
 const char *const banner = "This file convert a 4-bit BMP into 2-bit DC.b file ";
 const char *const binaryprompt = "Pls enter binary file name to read:";
@@ -133,7 +135,7 @@ void endanswers() {
 // first read, so it is refused as the unreadable input it is.
 void openbinaryfile() {
   std::error_code ignored;
-  if (fs::is_directory(binaryfilename, ignored) ||
+  if (fs::is_directory(pathof(binaryfilename), ignored) ||
       binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
     fail((std::string(binaryerror) + " " + binaryfilename + " \n").c_str());
   }
@@ -144,15 +146,15 @@ void openbinaryfile() {
 // file and proves that the output can be written, yet changes nothing.
 void opentextfile() {
   std::error_code ignored;
-  if (fs::equivalent(binaryfilename, textfilename, ignored)) {
+  if (fs::equivalent(pathof(binaryfilename), pathof(textfilename), ignored)) {
     fail(texterror);
   }
-  const bool existed = fs::exists(textfilename, ignored);
+  const bool existed = fs::exists(pathof(textfilename), ignored);
   textfile = std::fopen(textfilename.c_str(), "a");
   if (textfile == nullptr) {
     fail(texterror);
   }
-  if (!existed) createdtextfile = fs::canonical(textfilename, ignored);
+  if (!existed) createdtextfile = fs::canonical(pathof(textfilename), ignored);
 }
 
 // Writing begins: a file is emptied now, through any link to it. Devices
@@ -160,7 +162,7 @@ void opentextfile() {
 void begintextfile() {
   createdtextfile.clear();
   std::error_code ignored;
-  if (fs::is_regular_file(textfilename, ignored)) {
+  if (fs::is_regular_file(pathof(textfilename), ignored)) {
     textfile = std::freopen(textfilename.c_str(), "w", textfile);
     if (textfile == nullptr) {
       fail(texterror);
@@ -191,6 +193,7 @@ void fail(const char *message) {
 
 int main(int argc, char **argv) {
   using namespace bmp4c;
+  bmp4cshared::useutf8console();
   if (argc == 2) answeroption(argv[1]);
   const bool named = givesnames(argc, argv);
   packstart = 0;

@@ -46,11 +46,13 @@ async function run(factory, args, files, wanted, input = '') {
 const quoted = (name) => (/\s/.test(name) ? `"${name}"` : name);
 const shellword = (name) => (/^[\w.,+-]+$/.test(name) ? name : `'${name.replace(/'/g, "'\\''")}'`);
 
-// A 4-bit bitmap goes straight to bmp4c, as on the command line, and so
-// does a file too short to say: bmp4c has the messages for those.
+// A 4-bit uncompressed bitmap goes straight to bmp4c, as on the command
+// line, and so does a file too short to say: bmp4c has the messages for
+// those. A run-length-encoded one goes through bmp4c-grey, which reads it.
 function isfourbit(bytes) {
   if (bytes[0] !== 0x42 || bytes[1] !== 0x4d) return false;
-  return bytes.length < 30 || (bytes[28] === 4 && bytes[29] === 0);
+  const uncompressed = bytes.subarray(30, 34).every((b) => b === 0);
+  return bytes.length < 34 || (bytes[28] === 4 && bytes[29] === 0 && uncompressed);
 }
 
 function options() {

@@ -5,6 +5,8 @@
 // then the rows. Numbers are little-endian.
 #include "bmp_writer.hpp"
 
+#include "../shared/names.hpp"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,7 +68,8 @@ std::string writebmp(const std::string &name, const greyimage &grey) {
   // A bitmap cut short would only mislead. A device such as /dev/full is
   // not ours to remove.
   std::error_code ignored;
-  if (std::filesystem::is_regular_file(name, ignored)) std::filesystem::remove(name, ignored);
+  const std::filesystem::path path = bmp4cshared::pathof(name);
+  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
   return std::strerror(written ? (errno != 0 ? errno : EIO) : error);
 }
 

@@ -4,24 +4,30 @@
 //
 //   bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]
 //
-// It owns the command line, the exit statuses (0 written, 1 bad input or
-// output, 2 a usage error) and the default bitmap name, which is never the
-// picture's own. It prints nothing on success.
+// It owns the exit statuses (0 written, 1 bad input or output, 2 a usage
+// error) and the bitmap's name: by default the picture's with .bmp, never
+// the picture itself, and always ending in .bmp, so that no other picture
+// is ever written over. On success it prints nothing, or one line when the
+// width is odd.
+#include "../shared/commandline.hpp"
+#include "../shared/names.hpp"
 #include "levels.hpp"
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
-#include <vector>
+
+#ifndef BMP4C_STB_VERSION
+#define BMP4C_STB_VERSION "unknown"
+#endif
 
 namespace bmp4cgrey {
 namespace {
 
-constexpr int exitusage = 2;
+using namespace bmp4cshared;
 
-constexpr const char *usage =
+constexpr std::string_view usage =
     R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]
 Makes a 4-bit bitmap of 16 greys that bmp4c converts, from a PNG, JPEG,
 GIF, BMP, TGA or PNM picture: by default IMAGE with its extension replaced
@@ -36,15 +42,16 @@ by .bmp. Each pixel becomes the level nearest to its luminance.
   --version    the version
 )";
 
+const program thisprogram{"bmp4c-grey",
+                          usage,
+                          "bmp4c-grey " BMP4C_VERSION " (stb_image " BMP4C_STB_VERSION ")",
+                          {"--ink", "--dither", "--even"},
+                          {{"--fit", "a size WxH"}}};
+
 struct request {
   greying how;
   std::string image, bmp;
 };
-
-[[noreturn]] void usageerror(const std::string &what) {
-  std::fprintf(stderr, "bmp4c-grey: %s\n%s", what.c_str(), usage);
-  std::exit(exitusage);
-}
 
 std::int64_t readside(std::string_view text) {
   std::int64_t side = 0;
@@ -62,45 +69,50 @@ void readfit(std::string_view text, greying &how) {
   }
   if (how.fitwidth < 1 || how.fitheight < 1 || how.fitwidth > largestpicture ||
       how.fitheight > largestpicture || how.fitwidth * how.fitheight > largestpicture) {
-    usageerror("--fit takes a size WxH such as 128x64, of at most " +
-               std::to_string(largestpicture) + " pixels");
+    usageerror(thisprogram, "--fit takes a size WxH such as 128x64, of at most " +
+                                std::to_string(largestpicture) + " pixels");
   }
 }
 
-// "logo.png" gives "logo.bmp".
+bool endsinbmp(const std::string &name) {
+  if (name.size() < 4) return false;
+  std::string end = name.substr(name.size() - 4);
+  for (char &c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return end == ".bmp";
+}
+
+// "logo.png" gives "logo.bmp": the extension of the last name in the path
+// is replaced, byte for byte, so that a name in any script stays as it is.
 std::string bmpname(const std::string &image) {
-  return std::filesystem::path(image).replace_extension(".bmp").string();
+#ifdef _WIN32
+  const std::size_t folder = image.find_last_of("/\\:");
+#else
+  const std::size_t folder = image.rfind('/');
+#endif
+  const std::size_t start = folder == std::string::npos ? 0 : folder + 1;
+  const std::size_t dot = image.rfind('.');
+  const bool extension = dot != std::string::npos && dot > start;
+  return image.substr(0, extension ? dot : image.size()) + ".bmp";
 }
 
 request readarguments(int argc, char **argv) {
   request asked;
-  std::vector<std::string> names;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help") {
-      std::fputs(usage, stdout);
-      std::exit(EXIT_SUCCESS);
-    } else if (argument == "--version") {
-      std::puts("bmp4c-grey " BMP4C_VERSION);
-      std::exit(EXIT_SUCCESS);
-    } else if (argument == "--ink") {
-      asked.how.ink = true;
-    } else if (argument == "--dither") {
-      asked.how.dither = true;
-    } else if (argument == "--even") {
-      asked.how.even = true;
-    } else if (argument == "--fit") {
-      if (++i == argc) usageerror("--fit needs a size WxH");
-      readfit(argv[i], asked.how);
-    } else if (argument.starts_with("-") && argument.size() > 1) {
-      usageerror("no option " + std::string(argument));
-    } else {
-      names.emplace_back(argument);
-    }
+  const commandline line = readcommandline(thisprogram, argc, argv);
+  for (const auto &[option, value] : line.options) {
+    asked.how.ink |= option == "--ink";
+    asked.how.dither |= option == "--dither";
+    asked.how.even |= option == "--even";
+    if (option == "--fit") readfit(value, asked.how);
   }
-  if (names.empty() || names.size() > 2) usageerror("give a picture, and at most one BMP");
-  asked.image = names[0];
-  asked.bmp = names.size() == 2 ? names[1] : bmpname(names[0]);
+  if (line.names.empty() || line.names.size() > 2) {
+    usageerror(thisprogram, "give a picture, and at most one BMP");
+  }
+  asked.image = line.names[0];
+  asked.bmp = line.names.size() == 2 ? line.names[1] : bmpname(line.names[0]);
+  if (!endsinbmp(asked.bmp)) {
+    usageerror(thisprogram, asked.bmp + ": the name must end in .bmp, for the file is a bitmap "
+                                        "whatever its name");
+  }
   return asked;
 }
 
@@ -115,13 +127,22 @@ void fail(const std::string &file, const std::string &what) {
 
 int main(int argc, char **argv) {
   using namespace bmp4cgrey;
+  bmp4cshared::useutf8console();
   const request asked = readarguments(argc, argv);
   std::error_code ignored;
-  if (asked.bmp == asked.image || std::filesystem::equivalent(asked.image, asked.bmp, ignored)) {
+  if (asked.bmp == asked.image ||
+      std::filesystem::equivalent(bmp4cshared::pathof(asked.image), bmp4cshared::pathof(asked.bmp),
+                                  ignored)) {
     fail(asked.bmp, "is the picture itself");
   }
   const picture image = readpicture(asked.image);
-  const std::string why = writebmp(asked.bmp, greylevels(image, asked.how));
+  const greyimage grey = greylevels(image, asked.how);
+  const std::string why = writebmp(asked.bmp, grey);
   if (!why.empty()) fail(asked.bmp, "cannot be written: " + why);
+  // Said after the bitmap is written: a build without a preview hears it too.
+  if (grey.width % 2 != 0) {
+    std::fprintf(stderr, "bmp4c-grey: %s: %s\n", asked.bmp.c_str(),
+                 bmp4cshared::oddwidthnote(grey.width).c_str());
+  }
   return EXIT_SUCCESS;
 }

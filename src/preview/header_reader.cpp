@@ -5,6 +5,8 @@
 // WIDTH x HEIGHT before any pixel is drawn.
 #include "header_reader.hpp"
 
+#include "../shared/names.hpp"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -26,7 +28,9 @@ constexpr const char *blanks = " \t\r\n";
 
 std::string readfile(const std::string &name) {
   std::error_code ignored;
-  if (std::filesystem::is_directory(name, ignored)) fail(name, "is a folder, not a header");
+  if (std::filesystem::is_directory(bmp4cshared::pathof(name), ignored)) {
+    fail(name, "is a folder, not a header");
+  }
   std::FILE *file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) fail(name, std::string("cannot be read: ") + std::strerror(errno));
   std::string text;

@@ -11,6 +11,8 @@
 // the rows as they are. A preview is small, so the size costs little.
 #include "png_writer.hpp"
 
+#include "../shared/names.hpp"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -148,7 +150,8 @@ std::string writepng(const std::string &name, const image &picture, const drawin
   // A file cut short would only mislead. A device such as /dev/full is
   // not ours to remove.
   std::error_code ignored;
-  if (std::filesystem::is_regular_file(name, ignored)) std::filesystem::remove(name, ignored);
+  const std::filesystem::path path = bmp4cshared::pathof(name);
+  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
   return std::strerror(png.error);
 }
 

@@ -1,0 +1,69 @@
+// The command line that bmp4c-grey and bmp4c-preview share: how options
+// and their values are written, --help, --version and usage errors.
+#include "commandline.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace bmp4cshared {
+namespace {
+
+bool isoption(std::string_view argument) {
+  return argument.size() > 1 && argument.front() == '-';
+}
+
+const valuedoption *findvalued(const program &p, std::string_view name) {
+  const auto found = std::find_if(p.valued.begin(), p.valued.end(),
+                                  [&](const valuedoption &o) { return o.name == name; });
+  return found == p.valued.end() ? nullptr : &*found;
+}
+
+[[noreturn]] void answer(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::exit(EXIT_SUCCESS);
+}
+
+} // namespace
+
+commandline readcommandline(const program &p, int argc, char **argv) {
+  commandline line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (!isoption(argument)) {
+      line.names.emplace_back(argument);
+      continue;
+    }
+    if (argument == "--help") answer(p.usage);
+    if (argument == "--version") answer(p.version + "\n");
+    const std::size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(0, equals);
+    const valuedoption *const valued = findvalued(p, name);
+    if (valued != nullptr && equals != argument.npos) {
+      line.options.emplace_back(name, argument.substr(equals + 1));
+    } else if (valued != nullptr) {
+      if (++i == argc) usageerror(p, std::string(name) + " needs " + std::string(valued->value));
+      line.options.emplace_back(name, argv[i]);
+    } else if (std::find(p.flags.begin(), p.flags.end(), argument) != p.flags.end()) {
+      line.options.emplace_back(argument, "");
+    } else {
+      usageerror(p, "no option " + std::string(argument));
+    }
+  }
+  return line;
+}
+
+void usageerror(const program &p, const std::string &what) {
+  const std::string name(p.name);
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'\n", name.c_str(), what.c_str(), name.c_str());
+  std::exit(exitusage);
+}
+
+std::string oddwidthnote(std::int64_t width) {
+  return "WIDTH " + std::to_string(width) +
+         " is odd, so each row shares a byte with the next: a library that pads rows to whole "
+         "bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the "
+         "width even.";
+}
+
+} // namespace bmp4cshared
