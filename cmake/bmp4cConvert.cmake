@@ -4,7 +4,8 @@
 # Relative paths are taken from the current folder, and a program given by
 # its name alone is looked for on PATH. With GREY, bmp4c-grey first makes
 # the bitmap from the image, with the options given (blank-separated), and
-# keeps it beside the header, of the same name ending in .bmp. With
+# keeps it beside the header, of the same name ending in .bmp, and its
+# note on an odd width is shown. With
 # PREVIEW, the header is drawn as a PNG beside it, of the same name ending
 # in .preview.png, with --ink when the options hold it.
 #
@@ -39,6 +40,13 @@ if(GREY)
   if(status STREQUAL "0")
     configure_file("${work}/in.bmp" "${greybitmap}" COPYONLY)
     set(program "${BMP4C}")
+    # On success it may note an odd width: shown, and not again by the preview.
+    if(said)
+      string(REPLACE "bmp4c-grey: in.bmp:" "bmp4c-grey: ${greybitmap}:" said "${said}")
+      string(STRIP "${said}" said)
+      message("${said}")
+      set(noted TRUE)
+    endif()
   endif()
 else()
   configure_file("${BITMAP}" "${work}/in.bmp" COPYONLY)
@@ -62,7 +70,7 @@ if(status STREQUAL "0" AND PREVIEW)
   endif()
   execute_process(COMMAND "${PREVIEW}" ${ink} "${HEADER}" "${png}"
                   OUTPUT_VARIABLE said ERROR_VARIABLE said RESULT_VARIABLE status)
-  if(status STREQUAL "0" AND said)
+  if(status STREQUAL "0" AND said AND NOT noted)
     string(STRIP "${said}" said)
     message("${said}")
   endif()

@@ -63,7 +63,7 @@ struct Folder {
 
 // clang-format off
 const std::string prompts = "This file convert a 4-bit BMP into 2-bit DC.b file \nPls enter binary file name to read: \nPls enter text file name to write: \n";
-const std::string done = "Convertion Completed\n", toomany = "Too many names: put a name with blanks in double quotes\n", old = "a header of an earlier run\n", notfourbit = "Not a 4-bit uncompressed bitmap\n", incomplete = "Incomplete pixel data\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
+const std::string done = "Convertion Completed\n", toomany = "Too many names: put a name with blanks in double quotes\n", old = "a header of an earlier run\n", notfourbit = "Not a 4-bit uncompressed bitmap: bmp4c-grey makes one from any picture\n", incomplete = "Incomplete pixel data\n", badinput = "Error opening binaryfile file for reading: ", badoutput = "Error opening text file for writing\n";
 // A 5x3 image whose pixels are 0 to e in reading order, stored bottom row first with
 // padding (fff) that must never show, and what the converter makes of it.
 const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
@@ -251,14 +251,14 @@ std::string repeated(const std::string &text, int times) {
 }
 
 // clang-format off
-const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", usage = "\nusage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n";
+const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", tryhelp = "\nTry 'bmp4c-preview --help'\n";
 const Drawing drawings[] = {
   {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
   {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the width even.\n", "fedcb\na9876\n54321\n"},
   {"1x1", header(1, 1, "0x3f,"), "in.h", 0, odd + "1 is odd", "3\n"},
   {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, odd + "5 is odd", "fedcb\na9876\n54321\n"},
   {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},
-  {"--scale 2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale 2 in.h", 0, odd + "3 is odd", "11ee55\n11ee55\n"},
+  {"--scale=2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale=2 in.h", 0, odd + "3 is odd", "11ee55\n11ee55\n"},
   {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, odd + "1 is odd", repeated(repeated("3", 64) + "\n", 64)},
   {"rows of more than one stored block", header(64, 128, repeated("0x5a,", 4096)), "--scale 4 in.h", 0, "", repeated(repeated("5555aaaa", 32) + "\n", 512)},
   {"reformatted by hand: comments, const unsigned char, upper case, one digit", "# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , /* } */0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
@@ -279,14 +279,14 @@ const Drawing drawings[] = {
   {"an output in a missing folder", fourbytwo, "in.h nowhere/in.png", 1, "bmp4c-preview: nowhere/in.png: cannot be written: No such file or directory\n"},
   {"a full disk, whose device is not removed", fourbytwo, "in.h /dev/full", 1, "bmp4c-preview: /dev/full: cannot be written: No space left on device\n"},
   {"the header as its own PNG", fourbytwo, "in.h ./in.h", 1, "bmp4c-preview: ./in.h: is the header itself\n"},
-  {"no header named", fourbytwo, "", 2, "bmp4c-preview: give a header, and at most one PNG" + usage},
-  {"three names", fourbytwo, "in.h in.png more.png", 2, "bmp4c-preview: give a header, and at most one PNG" + usage},
-  {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
-  {"a scale of 65", fourbytwo, "--scale 65 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
-  {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + usage},
-  {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + usage},
-  {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + usage},
-  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", usage.substr(1)},
+  {"no header named", fourbytwo, "", 2, "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
+  {"three names", fourbytwo, "in.h in.png more.png", 2, "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
+  {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
+  {"a scale of 65", fourbytwo, "--scale 65 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
+  {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
+  {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + tryhelp},
+  {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + tryhelp},
+  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", "usage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n"},
   {"--version", fourbytwo, "--version in.h", 0, "", "", "bmp4c-preview 1.0\n"},
 };
 // clang-format on
@@ -324,16 +324,19 @@ TEST(Preview, DrawsWhatTheItemsHold) {
   if (!imagemagick) GTEST_SKIP() << "pixels not compared: ImageMagick or xxd not installed";
 }
 
-// bmp4c-grey, in a folder that holds the picture and an older in.bmp: its status, what it says,
-// and, once it has written in.bmp, the digits that bmp4c converts it into, in reading order, two
-// to an item. ImageMagick, where installed, must see the same picture in in.bmp: each grey d x 17
-// for a light display, 255 - d x 17 for ink. A refusal must leave in.bmp as it was. For a
-// dithered row, the digits are counted, and the counts must match the pattern given.
+// bmp4c-grey, in a folder that holds the picture, an older in.bmp and the artwork b.png: its
+// status, what it says, and, once it has written in.bmp, the digits that bmp4c converts it into, in
+// reading order, two to an item. ImageMagick, where installed, must see the same picture in in.bmp:
+// each grey d x 17 for a light display, 255 - d x 17 for ink. A refusal must leave in.bmp as it
+// was, and b.png must survive every run. For a dithered row, the digits are counted, and the counts
+// must match the pattern given. A picture given as "$ command" is made by that command
+// (ImageMagick). For a row marked likemagick, ImageMagick's own decoding of the picture must make
+// the same bitmap.
 struct Greying {
   std::string proves, picture, name, arguments;
   int status;
   std::string said, digits = "";
-  bool counted = false;
+  bool counted = false, likemagick = false;
 };
 
 // A binary PPM (P6) or PGM (P5) of the given samples, and a TGA of BGRA pixels, top row first.
@@ -346,6 +349,21 @@ std::string tga(int width, int height, const std::string &bgra) {
          bgra;
 }
 
+// A 24-bit bitmap of the given stored rows, and a run-length-encoded one of 4 or 8 bits, its
+// palette (blue, green, red, 0 an entry, their count at 46) and its codes.
+std::string bmp24(std::int32_t width, std::int32_t height, const std::string &stored) {
+  return patched(bitmap(width, height, stored, 54), 28, "\x18"s);
+}
+
+std::string rle(char bits, std::int32_t width, std::int32_t height, const std::string &palette,
+                const std::string &codes) {
+  const std::string file =
+      bitmap(width, height, codes, 54 + static_cast<std::int32_t>(palette.size()));
+  const std::string counts = {bits, '\0', bits == 8 ? '\1' : '\2'}; // at 28 and 30
+  return patched(patched(patched(file, 54, palette), 28, counts), 46,
+                 std::string(1, char(palette.size() / 4)));
+}
+
 std::string ramp() {
   std::string samples, digits;
   for (int g = 0; g < 256; ++g) samples += char(g), digits += "0123456789abcdef"[(2 * g + 17) / 34];
@@ -356,9 +374,20 @@ std::string picturefile(const std::string &name) {
   return slurp(BMP4C_SOURCE "/tests/pictures/" + name);
 }
 
+std::string oddnote(const std::string &file, int width) {
+  return "bmp4c-grey: " + file + ": WIDTH " + std::to_string(width) +
+         " is odd, so each row shares a byte with the next: a library that pads rows to whole "
+         "bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the "
+         "width even.\n";
+}
+
 // clang-format off
-const std::string colours = pnm("P6", 4, 1, "\xff\0\0\0\xff\0\0\0\xff\xff\xff\xff"s), blackwhite = pnm("P5", 4, 1, "\0\xff\0\xff"s), olderbmp = "an older bitmap\n", greyusage = "\nusage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]\n";
-const std::string fitusage = "bmp4c-grey: --fit takes a size WxH such as 128x64, of at most 67108864 pixels" + greyusage;
+const std::string colours = pnm("P6", 4, 1, "\xff\0\0\0\xff\0\0\0\xff\xff\xff\xff"s), blackwhite = pnm("P5", 4, 1, "\0\xff\0\xff"s), olderbmp = "an older bitmap\n", greytry = "\nTry 'bmp4c-grey --help'\n", cutshort = ": is cut short: the file ends before its last pixel\n";
+const std::string fitusage = "bmp4c-grey: --fit takes a size WxH such as 128x64, of at most 67108864 pixels" + greytry;
+// Black, white and grey 136 (level 8); a 5 x 3 picture in their indices, coded bottom row first: a
+// run of 1 2 1 and the end of the row; a move 3 right, a run of 1 1, the end; 5 indices as they
+// are (2 1 2 0 1, padded to 4 bytes), the end of the bitmap. What no code sets is entry 0, black.
+const std::string threegreys = "\0\0\0\0\xff\xff\xff\0\x88\x88\x88\0"s, rle4codes = "\3\x12\0\0\0\2\3\0\2\x11\0\0\0\5\x21\x20\x10\0\0\1"s;
 const Greying greyings[] = {
   {"red, green, blue and white: luminance in linear light, rounded in sRGB terms; f brightest", colours, "in.ppm", "in.ppm", 0, "", "7d4f"},
   {"--ink: the same levels written as darkness", colours, "in.ppm", "--ink in.ppm", 0, "", "82b0"},
@@ -367,40 +396,61 @@ const Greying greyings[] = {
   {"half-transparent white and black, over white for ink", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "--ink in.tga", 0, "", "04"},
   {"a palette PNG", picturefile("palette.png"), "in.png", "in.png", 0, "", "7d4f"},
   {"a 16-bit PNG, every bit counted: 2184 and 2185 of 65535 either side of level 0's end", picturefile("deep.png"), "in.png", "in.png", 0, "", "01"},
-  {"a fit averages in linear light: black and white make b, not 8", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--fit 1x1 in.pgm", 0, "", "bf"},
-  {"a wide picture shrinks to the fit's width, 2x2 blocks averaged, at the top", pnm("P5", 6, 4, repeated("\0\xff"s, 12)), "in.pgm", "--fit 3x3 in.pgm", 0, "", "bbbbbb000f"},
-  {"a tall picture shrinks to the fit's height, at the left", pnm("P5", 4, 6, repeated("\0\0\0\0\xff\xff\xff\xff"s, 3)), "in.pgm", "--fit 3x3 in.pgm", 0, "", "bb0bb0bb0f"},
-  {"a picture that fits is not enlarged, but centred on the background", pnm("P5", 1, 1, "\xff"s), "in.pgm", "--fit 3x3 in.pgm", 0, "", "0000f0000f"},
-  {"the background of a fit for ink is white", pnm("P5", 1, 1, "\0"s), "in.pgm", "--ink --fit 3x1 in.pgm", 0, "", "0f0f"},
-  {"--even: a background column on the right of an odd width, on every row", pnm("P5", 3, 2, "\xff\xff\xff\0\0\0"s), "in.pgm", "--even in.pgm", 0, "", "fff00000"},
+  {"a fit averages in linear light: black and white make b, not 8; an odd width is said", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--fit=1x1 in.pgm", 0, oddnote("in.bmp", 1), "bf"},
+  {"a wide picture shrinks to the fit's width, 2x2 blocks averaged, at the top", pnm("P5", 6, 4, repeated("\0\xff"s, 12)), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bbbbbb000f"},
+  {"a tall picture shrinks to the fit's height, at the left", pnm("P5", 4, 6, repeated("\0\0\0\0\xff\xff\xff\xff"s, 3)), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bb0bb0bb0f"},
+  {"a picture that fits is not enlarged, but centred on the background", pnm("P5", 1, 1, "\xff"s), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "0000f0000f"},
+  {"the background of a fit for ink is white", pnm("P5", 1, 1, "\0"s), "in.pgm", "--ink --fit 3x1 in.pgm", 0, oddnote("in.bmp", 3), "0f0f"},
+  {"--even: a background column on the right of an odd width, on every row; nothing said", pnm("P5", 3, 2, "\xff\xff\xff\0\0\0"s), "in.pgm", "--even in.pgm", 0, "", "fff00000"},
   {"--even leaves an even width alone", blackwhite, "in.pgm", "--even in.pgm", 0, "", "0f0f"},
   {"--dither on a flat grey that is a level: flat", pnm("P5", 4, 2, std::string(8, '\x88')), "in.pgm", "--dither in.pgm", 0, "", "88888888"},
   {"--dither on grey 128, between levels 7 and 8 at 0.51: about half of each", pnm("P5", 16, 16, std::string(256, '\x80')), "in.pgm", "--dither in.pgm", 0, "", "7:1[23][0-9] 8:1[23][0-9] ", true},
   {"--dither by hand, grey 128 (linear 0.2159; levels 7 and 8 at 0.1845 and 0.2462): 8 sends -0.0304 on, 7/16 right, 5/16 below, 1/16 below right; then 7 sends +0.0181", pnm("P5", 2, 2, std::string(4, '\x80')), "in.pgm", "--dither in.pgm", 0, "", "8778"},
   {"a JPEG in colour, shrunk and dithered, into another name", picturefile("photo.jpg"), "in.jpg", "--dither --fit 24x12 in.jpg in.bmp", 0, "", "[0-9a-f]{288}"},
   {"an interlaced PNG with transparency", picturefile("cutout.png"), "in.png", "--fit 6x4 in.png", 0, "", "[0-9a-f]{24}"},
+  {"a bitmap stored top down converts upright", bmp24(2, -2, "\0\0\0\xff\xff\xff\0\0\xff\xff\xff\0\0\0\0\0"s), "td.bmp", "td.bmp in.bmp", 0, "", "0ff0"},
+  {"an 8-bit run-length-encoded bitmap as ImageMagick writes it, runs over each row's padding", "$ convert rose: -colors 200 BMP3:rle.bmp", "rle.bmp", "rle.bmp in.bmp", 0, "", "[0-9a-f]{3220}", false, true},
+  {"a 4-bit run-length-encoded bitmap by hand: runs, a move, indices as they are, ends of row and bitmap; what no code sets is entry 0", rle(4, 5, 3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 0, oddnote("in.bmp", 5), "8f80f000fff8f00f", false, true},
+  {"a run-length-encoded bitmap cut short inside its indices", rle(4, 5, 3, threegreys, rle4codes.substr(0, 15)), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp" + cutshort},
+  {"a run past its row's padding", rle(8, 5, 1, threegreys, "\x09\1\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run past the end of its row)\n"},
+  {"an index past the palette", rle(8, 5, 1, threegreys, "\x02\3\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a pixel's index is past the palette)\n"},
+  {"a run-length-encoded bitmap stored top down", rle(4, 5, -3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run-length-encoded bitmap stored top down)\n"},
   {"a missing picture", "", "in.png", "none.png", 1, "bmp4c-grey: none.png: cannot be read: No such file or directory\n"},
   {"a folder", "", "in.png", "folder.png", 1, "bmp4c-grey: folder.png: is a folder, not a picture\n"},
   {"an empty file", "", "in.png", "in.png", 1, "bmp4c-grey: in.png: is empty, not a picture\n"},
-  {"a file that no decoder reads: the decoder's reason", "hello\n", "in.png", "in.png", 1, "bmp4c-grey: in.png: is not a picture that bmp4c-grey reads (unknown image type)\n"},
-  {"a PNG cut short", picturefile("cutout.png").substr(0, 2000), "in.png", "in.png", 1, "bmp4c-grey: in.png: is cut short: the file ends before its last pixel\n"},
-  {"a JPEG cut short", picturefile("photo.jpg").substr(0, 1500), "in.jpg", "in.jpg", 1, "bmp4c-grey: in.jpg: is cut short: the file ends before its last pixel\n"},
-  {"a PPM cut short", colours.substr(0, colours.size() - 1), "in.ppm", "in.ppm", 1, "bmp4c-grey: in.ppm: is cut short: the file ends before its last pixel\n"},
-  {"a picture over the limit: refused from its header", "P5\n8193 8192\n255\n", "in.pgm", "in.pgm", 1, "bmp4c-grey: in.pgm: is 8193 x 8192 pixels, over the limit of 67108864 (64 megapixels)\n"},
+  {"a file that no decoder reads: the formats that are read", "hello\n", "in.png", "in.png", 1, "bmp4c-grey: in.png: is not a picture that bmp4c-grey reads: it reads PNG, JPEG, GIF, BMP, TGA and PNM\n"},
+  {"a PNG whose compressed data is damaged: the decoder's reason", patched(picturefile("cutout.png"), 2000, repeated("\xa5"s, 10)), "in.png", "in.png", 1, "bmp4c-grey: in.png: is damaged (bad dist)\n"},
+  {"a JPEG whose Huffman table has more than 256 codes, before its frame", picturefile("jpeg-huffman-1.jpg"), "in.jpg", "--dither --fit 64x32 in.jpg", 1, "bmp4c-grey: in.jpg: is damaged (bad DHT header)\n"},
+  {"the same after its frame, where the decoder would keep what it has", picturefile("jpeg-huffman-2.jpg"), "in.jpg", "--dither --fit 64x32 in.jpg", 1, "bmp4c-grey: in.jpg: is damaged (bad DHT header)\n"},
+  {"a PNG whose first image data chunk is empty", picturefile("png-empty-idat.png"), "in.png", "--dither --fit 64x32 in.png", 1, "bmp4c-grey: in.png" + cutshort},
+  {"6 bytes whose segment runs past the end: the end stays the end after the skip", picturefile("jpeg-endless-6-bytes.jpg"), "in.jpg", "--dither --fit 64x32 in.jpg", 1, "bmp4c-grey: in.jpg" + cutshort},
+  {"a JPEG whose first segment claims 32767 bytes", "\xff\xd8\xff\xe0\x7f\xff"s + picturefile("photo.jpg").substr(6, 200), "in.jpg", "in.jpg", 1, "bmp4c-grey: in.jpg" + cutshort},
+  {"a PNG cut short", picturefile("cutout.png").substr(0, 2000), "in.png", "in.png", 1, "bmp4c-grey: in.png" + cutshort},
+  {"a JPEG cut short", picturefile("photo.jpg").substr(0, 1500), "in.jpg", "in.jpg", 1, "bmp4c-grey: in.jpg" + cutshort},
+  {"a PPM cut short", colours.substr(0, colours.size() - 1), "in.ppm", "in.ppm", 1, "bmp4c-grey: in.ppm" + cutshort},
+  {"a picture 0 pixels wide", bmp24(0, 5, ""), "no.bmp", "no.bmp in.bmp", 1, "bmp4c-grey: no.bmp: has no pixels\n"},
+  {"the same with a fit, which would divide by its width", bmp24(0, 5, ""), "no.bmp", "--fit 64x32 no.bmp in.bmp", 1, "bmp4c-grey: no.bmp: has no pixels\n"},
+  {"a picture 0 rows high", bmp24(5, 0, ""), "no.bmp", "no.bmp in.bmp", 1, "bmp4c-grey: no.bmp: has no pixels\n"},
+  {"the same with a fit", bmp24(5, 0, ""), "no.bmp", "--dither --fit 64x32 no.bmp in.bmp", 1, "bmp4c-grey: no.bmp: has no pixels\n"},
+  {"a picture over the limit: refused from its header", "P5\n8193 8192\n255\n", "in.pgm", "--fit 64x32 in.pgm", 1, "bmp4c-grey: in.pgm: is 8193 x 8192 pixels, over the limit of 67108864 (64 megapixels) on a picture as stored, whatever --fit asks\n"},
+  {"7 x 16777211 pixels, top down, in 154 bytes: over the limit whatever the height's sign", bmp24(7, -16777211, std::string(100, '\0')), "big.bmp", "big.bmp in.bmp", 1, "bmp4c-grey: big.bmp: is 7 x 16777211 pixels, over the limit of 67108864 (64 megapixels) on a picture as stored, whatever --fit asks\n"},
+  {"7 x 16777211 bottom up", bmp24(7, 16777211, std::string(100, '\0')), "big.bmp", "big.bmp in.bmp", 1, "bmp4c-grey: big.bmp: is 7 x 16777211 pixels, over the limit of 67108864 (64 megapixels) on a picture as stored, whatever --fit asks\n"},
+  {"7 x 1000000 in 154 bytes: cut short, before anything is decoded", bmp24(7, -1000000, std::string(100, '\0')), "big.bmp", "big.bmp in.bmp", 1, "bmp4c-grey: big.bmp: is cut short: its 154 bytes cannot hold the 7 x 1000000 pixels that its header gives\n"},
   {"an output in a missing folder", colours, "in.ppm", "in.ppm nowhere/in.bmp", 1, "bmp4c-grey: nowhere/in.bmp: cannot be written: No such file or directory\n"},
-  {"a full disk, whose device is not removed", colours, "in.ppm", "in.ppm /dev/full", 1, "bmp4c-grey: /dev/full: cannot be written: No space left on device\n"},
+  {"a full disk, through a link: the device is not removed", colours, "in.ppm", "in.ppm full.bmp", 1, "bmp4c-grey: full.bmp: cannot be written: No space left on device\n"},
   {"the picture as its own output, by default", picturefile("palette.png"), "in.bmp", "in.bmp", 1, "bmp4c-grey: in.bmp: is the picture itself\n"},
   {"the picture as its own output, through a link", colours, "in.ppm", "in.ppm link.bmp", 1, "bmp4c-grey: link.bmp: is the picture itself\n"},
-  {"no picture named", colours, "in.ppm", "--ink", 2, "bmp4c-grey: give a picture, and at most one BMP" + greyusage},
-  {"three names", colours, "in.ppm", "in.ppm a.bmp b.bmp", 2, "bmp4c-grey: give a picture, and at most one BMP" + greyusage},
+  {"an output that is not a bitmap's name: the picture b.png is not written over", colours, "in.ppm", "in.ppm b.png", 2, "bmp4c-grey: b.png: the name must end in .bmp, for the file is a bitmap whatever its name" + greytry},
+  {"no picture named", colours, "in.ppm", "--ink", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
+  {"three names", colours, "in.ppm", "in.ppm a.bmp b.bmp", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
   {"a fit without its x", colours, "in.ppm", "--fit 128 in.ppm", 2, fitusage},
   {"a fit of 0", colours, "in.ppm", "--fit 0x64 in.ppm", 2, fitusage},
   {"a fit over the limit", colours, "in.ppm", "--fit 8193x8192 in.ppm", 2, fitusage},
-  {"a fit with letters after it", colours, "in.ppm", "--fit 128x64px in.ppm", 2, fitusage},
-  {"--fit without its size", colours, "in.ppm", "in.ppm --fit", 2, "bmp4c-grey: --fit needs a size WxH" + greyusage},
-  {"an unknown option", colours, "in.ppm", "--gamma in.ppm", 2, "bmp4c-grey: no option --gamma" + greyusage},
-  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, greyusage.substr(1)},
-  {"--version", colours, "in.ppm", "--version 2>/dev/null", 0, "bmp4c-grey 1.0\n"},
+  {"a fit with letters after it", colours, "in.ppm", "--fit=128x64px in.ppm", 2, fitusage},
+  {"--fit without its size", colours, "in.ppm", "in.ppm --fit", 2, "bmp4c-grey: --fit needs a size WxH" + greytry},
+  {"an unknown option", colours, "in.ppm", "--gamma in.ppm", 2, "bmp4c-grey: no option --gamma" + greytry},
+  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, "usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]\n"},
+  {"--version, with the stb_image it was built with", colours, "in.ppm", "--version 2>/dev/null", 0, "bmp4c-grey 1.0 (stb_image 2."},
 };
 // clang-format on
 
@@ -408,18 +458,32 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
   const bool imagemagick = std::system("command -v convert xxd >/dev/null") == 0;
   for (const Greying &g : greyings) {
     const Folder folder;
-    if (!g.picture.empty() || g.status == 1)
+    if (g.picture.starts_with("$ ") && !imagemagick) continue;
+    if (g.picture.starts_with("$ "))
+      folder.run(g.picture.substr(2));
+    else if (!g.picture.empty() || g.status == 1)
       std::ofstream(folder.path / g.name, std::ios::binary) << g.picture;
     if (g.name != "in.bmp") std::ofstream(folder.path / "in.bmp") << olderbmp;
+    std::ofstream(folder.path / "b.png") << artwork;
     fs::create_directory(folder.path / "folder.png");
     fs::create_symlink(g.name, folder.path / "link.bmp");
+    fs::create_symlink("/dev/full", folder.path / "full.bmp");
     EXPECT_EQ(folder.run(BMP4C_GREY " " + g.arguments), g.status) << g.proves;
-    const std::string said = slurp(folder.path / "said"); // a usage: how it starts
-    EXPECT_EQ(g.status == 1 ? said : said.substr(0, g.said.size()), g.said) << g.proves;
+    const std::string said = slurp(folder.path / "said"); // --help, --version: how it starts
+    EXPECT_EQ(g.status == 0 && g.digits.empty() ? said.substr(0, g.said.size()) : said, g.said)
+        << g.proves;
+    EXPECT_EQ(slurp(folder.path / "b.png"), artwork) << g.proves;
     if (g.status != 0 || g.digits.empty()) {
       EXPECT_EQ(slurp(folder.path / "in.bmp"), g.name == "in.bmp" ? g.picture : olderbmp)
           << g.proves;
       continue;
+    }
+    if (g.likemagick && imagemagick) {
+      EXPECT_EQ(folder.run("convert " + g.name +
+                           " -depth 8 magick.ppm && " BMP4C_GREY
+                           " magick.ppm magick.bmp 2>/dev/null && cmp in.bmp magick.bmp"),
+                0)
+          << g.proves;
     }
     folder.run(BMP4C_PATH
                " in.bmp in.h >/dev/null && grep -o '0x..' in.h | cut -c3- | tr -d '\\n'");
@@ -482,7 +546,7 @@ std::string rebuild(const Folder &at, const Project &p, const std::string &image
 class Consumer : public testing::TestWithParam<std::pair<std::string, std::string>> {};
 
 // Calls that must stop configuring (message(FATAL_ERROR)): how the message starts, and its key
-// words.
+// words; and an option for the source tree, such as a folder holding the stb_image.h of 2.27.
 // clang-format off
 const std::string faults[][4] = {
   {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN])"},
@@ -495,7 +559,8 @@ const std::string faults[][4] = {
   {"bmp4c_add_image(show icon.bmp OUTPUT bmp4c/logo.h)", "bmp4c_add_image(show icon.bmp) in ", "logo.h is already the header of"},
   {"bmp4c_add_image(show lgo.bmp)", "bmp4c_add_image(show lgo.bmp) in ", "lgo.bmp, and no rule of the build makes it."},
   {"bmp4c_add_image(show icon.bmp OUTPUT images/icon.h PREVIEW)", "bmp4c_add_image(show icon.bmp) in ", "images/icon.h without PREVIEW. Give PREVIEW to the first call"},
-  {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "badge.png needs bmp4c-grey, which this bmp4c was built without. Install stb_image (Debian package libstb-dev)", "-DBMP4C_GREY=OFF"}, // last: it stays in the cache
+  {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "/old stb is too old for bmp4c-grey: its JPEG reader writes out of bounds on a crafted file", "-DBMP4C_STB_INCLUDE=\"$PWD/old stb\""}, // the other programs are configured
+  {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "badge.png needs bmp4c-grey, which this bmp4c was built without. Give it stb_image 2.28 or later", "-DBMP4C_GREY=OFF"}, // last two: they stay in the cache
 };
 // clang-format on
 
@@ -507,6 +572,8 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   std::ofstream(folder.path / "my project/logo.bmp", std::ios::binary) << logo;
   const std::string configure =
       BMP4C_CMAKE " -G " BMP4C_GENERATOR " -S 'my project' " + GetParam().second;
+  fs::create_directory(folder.path / "old stb");
+  std::ofstream(folder.path / "old stb/stb_image.h") << "/* stb_image - v2.27 - public domain\n";
   ASSERT_EQ(folder.run(configure + " -B 'my project/build'"), 0);
   // Eight jobs at a time: both targets use the logo, and converted twice at once, it would fail
   // one build in two.
@@ -576,7 +643,8 @@ const Example examples[] = {
   {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
-  {"library", "g++", {}, symbols + "echo 'struct gfx { short WIDTH, HEIGHT; };' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && sed '/#undef [WH]/d' display.cpp >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
+  {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && sed -n 1p logo.h && sed -i 's/bmp4c-grey /bmp4c-grey --fit 48x32 /' Makefile && make >/dev/null && sed -n 1p logo.h", "^#define WIDTH 96\n#define WIDTH 48\n$"},
+  {"library", "g++", {}, symbols + "echo 'struct Adafruit_SSD1327 { short WIDTH, HEIGHT; void clearDisplay(); unsigned char *getBuffer(); void display(); };' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && sed '/#undef [WH]/d' display.cpp >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
 };
 // clang-format on
 
@@ -641,9 +709,10 @@ INSTANTIATE_TEST_SUITE_P(Bmp4c, Readme, testing::ValuesIn(examples),
                          [](const auto &row) { return row.param.name; });
 
 // The Windows build under Wine, beside this one: each run, in a folder of its own holding in.bmp,
-// "My Pictures/in.bmp", in.h and the test pictures, must print the same lines with the same status
-// and leave the same files, byte for byte but for the CR of a text file's line ends. In a command,
-// {NAME} is the absolute path of a file in the folder, as each system writes it.
+// "My Pictures/in.bmp", in.h, the test pictures and copies named in three scripts, must print the
+// same lines with the same status and leave the same files, byte for byte but for the CR of a text
+// file's line ends. In a command, {NAME} is the absolute path of a file in the folder, as each
+// system writes it.
 struct Twin {
   std::string proves, command, files; // files: those to compare, separated by blanks
   int status;                         // on both systems
@@ -659,6 +728,9 @@ const Twin twins[] = {
   {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp", 0},
   {"a palette and a 16-bit PNG", "bmp4c-grey palette.png && bmp4c-grey deep.png", "palette.bmp deep.bmp", 0},
   {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp", 1},
+  {"names in three scripts, the bitmaps by their default names, beside the pictures", "bmp4c-grey '{Grüße/rosé.png}' && bmp4c-grey 日本.png && bmp4c Ελληνικά.bmp 日本.h && bmp4c-preview 日本.h", "Grüße/rosé.bmp 日本.bmp 日本.h 日本.preview.png", 0},
+  {"the dialogue, a name in Greek and one in Japanese", "printf '%s\\n' 'Ελληνικά.bmp 日本.h' | bmp4c", "日本.h", 0},
+  {"a missing picture named in Japanese", "bmp4c-grey 無い.png", "無い.bmp", 1},
 };
 // clang-format on
 
@@ -675,11 +747,12 @@ std::string twincommand(const Twin &t, const fs::path &folder, const char *windo
 }
 
 // A folder of the three programs by their names, for PATH: scripts that run the Windows build's
-// under Wine.
+// under Wine, which takes the arguments as UTF-8 only in a UTF-8 locale, as Windows gives a program
+// the names typed in any script.
 fs::path wineprograms(const Folder &at, const std::string &windows) {
   for (const std::string name : {"bmp4c", "bmp4c-grey", "bmp4c-preview"}) {
-    std::ofstream(at.path / name) << "#!/bin/sh\nWINEDEBUG=-all exec wine '" + windows + "/" +
-                                         name + ".exe' \"$@\"\n";
+    std::ofstream(at.path / name) << "#!/bin/sh\nWINEDEBUG=-all LC_ALL=C.UTF-8 exec wine '" +
+                                         windows + "/" + name + ".exe' \"$@\"\n";
     fs::permissions(at.path / name, fs::perms::owner_all, fs::perm_options::add);
   }
   return at.path;
@@ -705,6 +778,10 @@ TEST(Windows, SameAsLinux) {
       std::ofstream(folder.path / "in.h") << itsitems;
       for (const auto &picture : fs::directory_iterator(BMP4C_SOURCE "/tests/pictures"))
         fs::copy_file(picture, folder.path / picture.path().filename());
+      fs::create_directory(folder.path / "Grüße");
+      fs::copy_file(folder.path / "palette.png", folder.path / "Grüße/rosé.png");
+      fs::copy_file(folder.path / "cutout.png", folder.path / "日本.png");
+      fs::copy_file(folder.path / "in.bmp", folder.path / "Ελληνικά.bmp");
       std::string &what = left[system != nullptr];
       const std::string path = "PATH='" + programs[system != nullptr] + "':\"$PATH\"; ";
       what =
