@@ -1,0 +1,44 @@
+// bmp4c on untrusted bytes: the bitmap's intake and the writer, from a file
+// of them to a scratch file, with the converter's state as a fresh process
+// starts it.
+#include "../../src/bmp_intake.hpp"
+#include "../../src/source_writer.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace bmp4c {
+struct refused {};
+// A refusal ends the process; here it ends the run.
+void fail(const char *) {
+  throw refused{};
+}
+} // namespace bmp4c
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  using namespace bmp4c;
+  static const std::string name = std::filesystem::temp_directory_path() /
+                                  ("bmp4c-fuzz-intake-" + std::to_string(getpid()));
+  std::FILE *file = std::fopen(name.c_str(), "wb");
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  std::free(bmpdata);
+  bmpdata = nullptr;
+  bmpheader = {};
+  headercount = filecounter = filesize = offset = width = height = 0;
+  count = packstart = capacity = allocated = rowsize = pixelrows = 0;
+  binaryfile.open(name, std::ios::in | std::ios::binary);
+  textfile = std::tmpfile();
+  try {
+    readheader();
+    preparebuffer();
+    capturepixels();
+    writepreamble();
+    writepixels();
+  } catch (const refused &) {
+  }
+  binaryfile.close();
+  std::fclose(textfile);
+  return 0;
+}
