@@ -18,7 +18,6 @@ namespace {
 constexpr std::uint32_t fileheadersize = 14, infoheadersize = 40, palettesize = 16 * 4;
 constexpr std::uint32_t pixeloffset = fileheadersize + infoheadersize + palettesize;
 constexpr std::uint32_t pixelspermetre = 2835; // 72 dots an inch
-constexpr int greystep = 17;                   // level k is the grey k x 17
 
 void putle(std::vector<std::uint8_t> &bytes, std::uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -42,7 +41,7 @@ std::vector<std::uint8_t> headers(const greyimage &grey) {
   putle(bytes, 16, 4); // colours used
   putle(bytes, 0, 4);  // all of them important
   for (int index = 0; index < 16; ++index) {
-    const auto shade = static_cast<std::uint8_t>(greystep * (grey.ink ? index : 15 - index));
+    const std::uint8_t shade = grey.greys[static_cast<std::size_t>(grey.ink ? index : 15 - index)];
     bytes.insert(bytes.end(), {shade, shade, shade, 0});
   }
   return bytes;

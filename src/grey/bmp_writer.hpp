@@ -5,12 +5,13 @@
 //   setlevel(grey, x, y, k);           // k from 0 (black) to 15 (white)
 //   const std::string why = writebmp("logo.bmp", grey);  // "" once written
 //
-// For a light display, pixel index v is 15 - k and palette entry v is the
-// grey k x 17, so that bmp4c writes the digit k; for ink, v is k and entry
-// v is the grey v x 17, and bmp4c writes 15 - k. Either way an image viewer
-// shows the picture.
+// For a light display, pixel index v is 15 - k, so that bmp4c writes the
+// digit k; for ink, v is k, and bmp4c writes 15 - k. Palette entry v is
+// the grey of v's level (greys[k], the panel's light of level k), so that
+// an image viewer shows the picture as the panel will.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct greyimage {
   std::int64_t width = 0, height = 0, rowsize = 0;
   bool ink = false;
   std::vector<std::uint8_t> rows;
+  std::array<std::uint8_t, 16> greys{}; // the sRGB grey of each level k
 };
 
 greyimage newgreyimage(std::int64_t width, std::int64_t height, bool ink);

@@ -2,7 +2,7 @@
 // have, a PNG or JPEG in colour, with transparency, of any size, by a grey
 // that anyone can compute (levels.hpp says how).
 //
-//   bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]
+//   bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]
 //
 // It owns the exit statuses (0 written, 1 bad input or output, 2 a usage
 // error) and the bitmap's name: by default the picture's with .bmp, never
@@ -11,11 +11,13 @@
 // width is odd.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
+#include "../shared/panel.hpp"
 #include "levels.hpp"
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #ifndef BMP4C_STB_VERSION
@@ -28,25 +30,29 @@ namespace {
 using namespace bmp4cshared;
 
 constexpr std::string_view usage =
-    R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]
+    R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]
 Makes a 4-bit bitmap of 16 greys that bmp4c converts, from a PNG, JPEG,
 GIF, BMP, TGA or PNM picture: by default IMAGE with its extension replaced
-by .bmp. Each pixel becomes the level nearest to its luminance.
-  --ink        for a display that draws ink: a white background, and digits
-               that are darkness (default: a black background, f brightest)
-  --dither     Floyd-Steinberg error diffusion, in linear light
-  --fit WxH    exactly W x H pixels: a larger picture shrinks to fit,
-               and the picture is centred on the background
-  --even       one background column on the right of an odd width
-  --help       this text
-  --version    the version
+by .bmp. Each pixel becomes the level whose light on the panel is nearest
+to its luminance.
+  --ink          for a display that draws ink: a white background, and digits
+                 that are darkness (default: a black background, f brightest)
+  --dither       Floyd-Steinberg error diffusion, in linear light
+  --fit WxH      exactly W x H pixels: a larger picture shrinks to fit,
+                 and the picture is centred on the background
+  --even         one background column on the right of an odd width
+  --panel LIGHT  the light of the panel's 16 levels: linear (the default),
+                 srgb (the default with --ink), the 15 numbers of its grey
+                 table (GS1 to GS15), or 16 measured lights, comma-separated
+  --help         this text
+  --version      the version
 )";
 
 const program thisprogram{"bmp4c-grey",
                           usage,
                           "bmp4c-grey " BMP4C_VERSION " (stb_image " BMP4C_STB_VERSION ")",
                           {"--ink", "--dither", "--even"},
-                          {{"--fit", "a size WxH"}}};
+                          {{"--fit", "a size WxH"}, {"--panel", "the light of the levels"}}};
 
 struct request {
   greying how;
@@ -98,12 +104,17 @@ std::string bmpname(const std::string &image) {
 request readarguments(int argc, char **argv) {
   request asked;
   const commandline line = readcommandline(thisprogram, argc, argv);
+  std::optional<std::string> light;
   for (const auto &[option, value] : line.options) {
     asked.how.ink |= option == "--ink";
     asked.how.dither |= option == "--dither";
     asked.how.even |= option == "--even";
     if (option == "--fit") readfit(value, asked.how);
+    if (option == "--panel") light = value;
   }
+  asked.how.light = defaultpanel(asked.how.ink);
+  const std::string why = light ? readpanel(*light, asked.how.light) : "";
+  if (!why.empty()) usageerror(thisprogram, why);
   if (line.names.empty() || line.names.size() > 2) {
     usageerror(thisprogram, "give a picture, and at most one BMP");
   }

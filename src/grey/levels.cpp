@@ -8,6 +8,8 @@
 // weighted by at most a side stays within 64 bits.
 #include "levels.hpp"
 
+#include "../shared/panel.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,29 +18,12 @@
 namespace bmp4cgrey {
 namespace {
 
+using bmp4cshared::tolinear;
+
 constexpr std::int64_t linearone = std::int64_t{1} << 24;
 constexpr std::int64_t weightred = 2126, weightgreen = 7152, weightblue = 722;
 constexpr std::int64_t lightone = 10000 * linearone;
-constexpr int levels = 16, brightest = 15;
-
-// x^(1/5) for x in (0, 1], by Newton's method from 1: it converges from
-// above, and a fixed number of steps makes every build take the same ones.
-double fifthroot(double x) {
-  double root = 1;
-  for (int step = 0; step < 40; ++step) {
-    const double fourth = root * root * root * root;
-    root -= (fourth * root - x) / (5 * fourth);
-  }
-  return root;
-}
-
-// The sRGB decoding of an encoded value v from 0 to 1: linear below
-// 0.04045, ((v + 0.055) / 1.055)^2.4 above, as x^2 x^(1/5) x^(1/5).
-double tolinear(double v) {
-  if (v <= 0.04045) return v / 12.92;
-  const double x = (v + 0.055) / 1.055, root = fifthroot(x);
-  return x * x * root * root;
-}
+constexpr int levels = 16;
 
 std::int64_t fixed(double value, std::int64_t one) {
   return std::llround(value * static_cast<double>(one));
@@ -52,22 +37,31 @@ std::vector<std::int64_t> lineartable(int largestsample) {
   return table;
 }
 
-// What the quantiser needs: the Y where each level starts (level k + 1
-// from encode(Y) = (k + 0.5) / 15 up, so a half rounds up), and the Y of
-// each level itself.
+// What the quantiser needs: the light of each level; the levels that can
+// be chosen, the lowest of those with equal light; and the Y where each of
+// them after the first starts, halfway to the one below in sRGB terms, so
+// that a half goes to the brighter.
 struct scale {
   std::vector<std::int64_t> linear;
-  std::array<std::int64_t, levels - 1> starts{};
   std::array<std::int64_t, levels> light{};
+  std::vector<int> choosable;
+  std::vector<std::int64_t> starts;
   std::int64_t background = 0;
 };
 
-scale makescale(const picture &image, bool ink) {
-  scale s{lineartable(image.largestsample), {}, {}, ink ? lightone : 0};
-  for (std::size_t k = 0; k < s.starts.size(); ++k)
-    s.starts[k] = fixed(tolinear(static_cast<double>(2 * k + 1) / (2 * brightest)), lightone);
-  for (std::size_t k = 0; k < s.light.size(); ++k)
-    s.light[k] = fixed(tolinear(static_cast<double>(k) / brightest), lightone);
+scale makescale(const picture &image, const greying &how) {
+  scale s{lineartable(image.largestsample), {}, {}, {}, how.ink ? lightone : 0};
+  for (int k = 0; k < levels; ++k) {
+    s.light[static_cast<std::size_t>(k)] =
+        fixed(how.light.light[static_cast<std::size_t>(k)], lightone);
+    if (k > 0 && how.light.light[static_cast<std::size_t>(k)] ==
+                     how.light.light[static_cast<std::size_t>(k - 1)])
+      continue;
+    if (k > 0)
+      s.starts.push_back(
+          fixed(tolinear(bmp4cshared::midpoint(how.light, s.choosable.back(), k)), lightone));
+    s.choosable.push_back(k);
+  }
   return s;
 }
 
@@ -148,17 +142,21 @@ std::int64_t outputlight(const picture &image, const scale &s, const layout &pla
   return shownlight(image, s, place, x, y);
 }
 
+// The level whose light, sRGB-encoded, is nearest to Y's.
 int nearestlevel(const scale &s, std::int64_t light) {
-  return static_cast<int>(std::upper_bound(s.starts.begin(), s.starts.end(), light) -
-                          s.starts.begin());
+  return s.choosable[static_cast<std::size_t>(
+      std::upper_bound(s.starts.begin(), s.starts.end(), light) - s.starts.begin())];
 }
 
-// The level whose Y is nearest; a tie goes to the brighter.
+// The level whose light is nearest to Y; a tie goes to the brighter.
 int closestlevel(const scale &s, std::int64_t light) {
-  std::size_t best = 0;
-  for (std::size_t k = 1; k < s.light.size(); ++k)
-    if (std::abs(light - s.light[k]) <= std::abs(light - s.light[best])) best = k;
-  return static_cast<int>(best);
+  int best = s.choosable.front();
+  for (const int k : s.choosable) {
+    if (std::abs(light - s.light[static_cast<std::size_t>(k)]) <=
+        std::abs(light - s.light[static_cast<std::size_t>(best)]))
+      best = k;
+  }
+  return best;
 }
 
 // Floyd-Steinberg: each pixel's error goes 7/16 right, 3/16 below left,
@@ -190,10 +188,13 @@ void dither(const picture &image, const scale &s, const layout &place, greyimage
 } // namespace
 
 greyimage greylevels(const picture &image, const greying &how) {
-  const scale s = makescale(image, how.ink);
+  const scale s = makescale(image, how);
   layout place = placepicture(image, how);
   greyimage grey =
       newgreyimage(place.width + (how.even && place.width % 2 != 0), place.height, how.ink);
+  for (int k = 0; k < levels; ++k)
+    grey.greys[static_cast<std::size_t>(k)] =
+        static_cast<std::uint8_t>(bmp4cshared::panelgrey(how.light, k));
   if (how.dither) {
     dither(image, s, place, grey);
     return grey;

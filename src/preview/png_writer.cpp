@@ -4,9 +4,10 @@
 // 4-letter type, the data, and a CRC-32 of type and data, numbers
 // big-endian. Each row starts with a filter byte (0: as it is).
 //
-// Greyscale at 4 bits a pixel takes the digits almost as they are: two
-// pixels a byte, the left one in the high half, each sample s shown as
-// s x 17. A zlib stream would normally be compressed, but bmp4c adds no
+// A palette of 16 greys at 4 bits a pixel takes the digits as they are:
+// two pixels a byte, the left one in the high half, each index d shown as
+// the grey of palette entry d (PLTE: red, green, blue a entry). A zlib
+// stream would normally be compressed, but bmp4c adds no
 // dependency, and deflate's stored blocks, which every decoder reads, hold
 // the rows as they are. A preview is small, so the size costs little.
 #include "png_writer.hpp"
@@ -23,9 +24,8 @@ namespace bmp4cpreview {
 namespace {
 
 constexpr std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-constexpr std::uint8_t bitdepth = 4, greyscale = 0;
+constexpr std::uint8_t bitdepth = 4, palette = 3;
 constexpr std::uint8_t unfiltered = 0;
-constexpr int whitest = 15;
 
 // A zlib stream: a 2-byte header (deflate, 32 KiB window, no dictionary,
 // its check bits set), the deflate blocks, and the Adler-32 of the data.
@@ -118,8 +118,8 @@ std::vector<std::uint8_t> pngrow(const image &picture, std::int64_t y, const dra
   const std::int64_t samples = picture.width * how.scale;
   std::vector<std::uint8_t> row(1 + static_cast<std::size_t>((samples + 1) / 2), unfiltered);
   for (std::int64_t x = 0; x < samples; ++x) {
-    const int digit = digitat(picture, y * picture.width + x / how.scale);
-    const auto sample = static_cast<std::uint8_t>(how.ink ? whitest - digit : digit);
+    const auto sample =
+        static_cast<std::uint8_t>(digitat(picture, y * picture.width + x / how.scale));
     row[1 + static_cast<std::size_t>(x / 2)] |=
         static_cast<std::uint8_t>(x % 2 == 0 ? sample << 4 : sample);
   }
@@ -137,8 +137,11 @@ std::string writepng(const std::string &name, const image &picture, const drawin
   putbe32(header, static_cast<std::uint32_t>(picture.width * how.scale));
   putbe32(header, static_cast<std::uint32_t>(picture.height * how.scale));
   header.insert(header.end(),
-                {bitdepth, greyscale, 0, 0, 0}); // deflate, no filter choice, no interlace
+                {bitdepth, palette, 0, 0, 0}); // deflate, no filter choice, no interlace
   writechunk(png, "IHDR", header);
+  std::vector<std::uint8_t> greys;
+  for (const std::uint8_t grey : how.greys) greys.insert(greys.end(), {grey, grey, grey});
+  writechunk(png, "PLTE", greys);
   for (std::int64_t y = 0; y < picture.height && png.error == 0; ++y) {
     const std::vector<std::uint8_t> row = pngrow(picture, y, how);
     for (std::int64_t copy = 0; copy < how.scale; ++copy) putbytes(png, row);

@@ -1,23 +1,24 @@
 // PNG writer: an image of item digits as a greyscale PNG, with nothing but
 // the standard library.
 //
-//   const std::string why = writepng("logo.png", picture, {.ink = false, .scale = 8});
+//   const std::string why = writepng("logo.png", picture, {.scale = 8, .greys = shades});
 //   // "" once written; otherwise why not, and no file cut short is left
 //
-// Each pixel is its item digit d as a grey: d x 17, from 0 black to f
-// white, as a display of 16 grey levels shows it; or, for ink, 255 - d x 17,
-// f black as on paper. A scale of N draws every pixel as an N x N square.
+// Each pixel is its item digit d drawn as the grey greys[d]: the light
+// that d's level gives on the panel (bmp4c-preview chooses them). A scale
+// of N draws every pixel as an N x N square.
 #pragma once
 
 #include "header_reader.hpp"
 
+#include <array>
 #include <string>
 
 namespace bmp4cpreview {
 
 struct drawing {
-  bool ink = false;
   std::int64_t scale = 1;
+  std::array<std::uint8_t, 16> greys{}; // the sRGB grey of each digit
 };
 
 std::string writepng(const std::string &name, const image &picture, const drawing &how);

@@ -2,7 +2,7 @@
 // that polarity, orientation and odd widths can be checked before the
 // image is flashed.
 //
-//   bmp4c-preview [--ink] [--scale N] HEADER [PNG]
+//   bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]
 //
 // It owns the command line, the exit statuses (0 written, 1 bad input or
 // output, 2 a usage error) and the default PNG name, which is never the
@@ -10,12 +10,14 @@
 // nothing, or one line when the width is odd.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
+#include "../shared/panel.hpp"
 #include "header_reader.hpp"
 #include "png_writer.hpp"
 
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace bmp4cpreview {
@@ -28,20 +30,29 @@ constexpr std::int64_t largestscale = 64;
 // PNG sizes are 31-bit numbers.
 constexpr std::int64_t largestpngside = 2147483647;
 
-constexpr std::string_view usage = R"(usage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]
+constexpr std::string_view usage =
+    R"(usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]
 Draws the image of a header that bmp4c wrote as a PNG, by default HEADER
-with .h replaced by .preview.png. Each pixel is its item digit as a grey.
-  --ink        f black and 0 white, as on paper (default: 0 black, f white)
-  --scale N    each pixel as an N x N square, N from 1 to 64
-  --help       this text
-  --version    the version
+with .h replaced by .preview.png. Each pixel is its level's light on the
+panel, as a grey.
+  --ink          f black and 0 white, as on paper (default: 0 black, f white)
+  --scale N      each pixel as an N x N square, N from 1 to 64
+  --panel LIGHT  the light of the panel's 16 levels: linear (the default),
+                 srgb (the default with --ink), the 15 numbers of its grey
+                 table (GS1 to GS15), or 16 measured lights, comma-separated
+  --help         this text
+  --version      the version
 )";
 
-const program thisprogram{
-    "bmp4c-preview", usage, "bmp4c-preview " BMP4C_VERSION, {"--ink"}, {{"--scale", "a number"}}};
+const program thisprogram{"bmp4c-preview",
+                          usage,
+                          "bmp4c-preview " BMP4C_VERSION,
+                          {"--ink"},
+                          {{"--scale", "a number"}, {"--panel", "the light of the levels"}}};
 
 struct request {
   drawing how;
+  bool ink = false;
   std::string header, png;
 };
 
@@ -74,10 +85,19 @@ void noteoddwidth(const std::string &header, const image &picture) {
 request readarguments(int argc, char **argv) {
   request asked;
   const commandline line = readcommandline(thisprogram, argc, argv);
+  std::optional<std::string> light;
   for (const auto &[option, value] : line.options) {
-    asked.how.ink |= option == "--ink";
+    asked.ink |= option == "--ink";
     if (option == "--scale") asked.how.scale = readscale(value);
+    if (option == "--panel") light = value;
   }
+  panel drawn = defaultpanel(asked.ink);
+  const std::string why = light ? readpanel(*light, drawn) : "";
+  if (!why.empty()) usageerror(thisprogram, why);
+  // Digit d is level d, or for ink level 15 - d.
+  for (int d = 0; d < panellevels; ++d)
+    asked.how.greys[static_cast<std::size_t>(d)] =
+        static_cast<std::uint8_t>(panelgrey(drawn, asked.ink ? panellevels - 1 - d : d));
   if (line.names.empty() || line.names.size() > 2) {
     usageerror(thisprogram, "give a header, and at most one PNG");
   }
