@@ -1,5 +1,5 @@
 # bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER]
-#                 [FIT <W>x<H>] [EVEN])
+#                 [FIT <W>x<H>] [EVEN] [PANEL <light>])
 #
 # Converts <image> (relative to the current source folder) into the C
 # header <header> at build time, before <target> is compiled, and puts the
@@ -9,7 +9,9 @@
 # FIT or EVEN, goes through bmp4c-grey with those options first, into a
 # bitmap beside the header (its name ending in .bmp). With PREVIEW,
 # bmp4c-preview draws the header as a PNG beside it, of the same name
-# ending in .preview.png, with --ink for INK. The conversion runs again
+# ending in .preview.png, with --ink for INK. PANEL gives both programs
+# the light of the panel's levels (--panel): linear, srgb, or 15 or 16
+# numbers, comma-separated. The conversion runs again
 # when the image or the programs change. A failed conversion fails the
 # build with the program's message and removes the header and the PNG.
 #
@@ -24,15 +26,21 @@
 include_guard(GLOBAL)
 
 function(bmp4c_add_image target bitmap)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN" "OUTPUT;FIT" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN" "OUTPUT;FIT;PANEL" "")
+  _bmp4c_goodpanel(panelread "${arg_PANEL}")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "usage: bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] "
-                        "[INK] [DITHER] [FIT <W>x<H>] [EVEN])")
+                        "[INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>])")
   elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
   elseif(("FIT" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_FIT)
          AND NOT arg_FIT MATCHES "^[1-9][0-9]*x[1-9][0-9]*$")
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): FIT takes a size WxH, such as 128x64")
+  elseif(("PANEL" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_PANEL)
+         AND NOT panelread)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): PANEL takes linear, srgb, or 15 or "
+                        "16 whole numbers from 0 to 65535, comma-separated, that do not decrease, "
+                        "the last above 0 (the light of the panel's levels), not \"${arg_PANEL}\"")
   endif()
   _bmp4c_compilingtarget(${target})
   set(call "bmp4c_add_image(${target} ${bitmap}) in ${CMAKE_CURRENT_LIST_FILE}")
@@ -55,6 +63,9 @@ function(bmp4c_add_image target bitmap)
     if(arg_FIT)
       list(APPEND greying --fit ${arg_FIT})
     endif()
+    if(arg_PANEL)
+      list(APPEND greying --panel ${arg_PANEL})
+    endif()
   endif()
   get_filename_component(bitmap "${bitmap}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(stem "${bitmap}" NAME_WLE)
@@ -69,10 +80,38 @@ function(bmp4c_add_image target bitmap)
   if(NOT made AND NOT EXISTS "${bitmap}")
     message(FATAL_ERROR "${call}: there is no image ${bitmap}, and no rule of the build makes it.")
   endif()
-  _bmp4c_step(step "${bitmap}" "${greying}" "${header}" "${arg_PREVIEW}" "${call}")
+  _bmp4c_step(step "${bitmap}" "${greying}" "${header}" "${arg_PREVIEW}" "${arg_PANEL}" "${call}")
   add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
   target_include_directories(${target} PRIVATE "${folder}")
+endfunction()
+
+# Whether a PANEL is one that bmp4c-grey and bmp4c-preview take: linear,
+# srgb, or 15 or 16 whole numbers from 0 to 65535, comma-separated, none
+# below the one before, the last above 0.
+function(_bmp4c_goodpanel result panel)
+  set(${result} FALSE PARENT_SCOPE)
+  if(panel MATCHES "^(linear|srgb)$")
+    set(${result} TRUE PARENT_SCOPE)
+    return()
+  elseif(NOT panel MATCHES "^[0-9]?[0-9]?[0-9]?[0-9]?[0-9](,[0-9]?[0-9]?[0-9]?[0-9]?[0-9])*$")
+    return()
+  endif()
+  string(REPLACE "," ";" numbers "${panel}")
+  list(LENGTH numbers count)
+  if(NOT count EQUAL 15 AND NOT count EQUAL 16)
+    return()
+  endif()
+  set(before 0)
+  foreach(number IN LISTS numbers)
+    if(number GREATER 65535 OR number LESS before)
+      return()
+    endif()
+    set(before ${number})
+  endforeach()
+  if(before GREATER 0)
+    set(${result} TRUE PARENT_SCOPE)
+  endif()
 endfunction()
 
 # Stops configuring unless the target exists and compiles sources, which
@@ -96,7 +135,7 @@ endfunction()
 # again by its name on later ones. Headers whose paths differ only in
 # punctuation (icon.small.h, icon_small.h) would share a name, so the
 # second gets a number.
-function(_bmp4c_step result bitmap greying header preview call)
+function(_bmp4c_step result bitmap greying header preview panel call)
   file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
   string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
   set(step ${name})
@@ -107,7 +146,8 @@ function(_bmp4c_step result bitmap greying header preview call)
       get_target_property(converted ${step} BMP4C_BITMAP)
       get_target_property(previewed ${step} BMP4C_PREVIEW)
       get_target_property(greyed ${step} BMP4C_GREYING)
-      if(NOT converted STREQUAL bitmap OR NOT greyed STREQUAL greying)
+      get_target_property(lit ${step} BMP4C_PANEL)
+      if(NOT converted STREQUAL bitmap OR NOT greyed STREQUAL greying OR NOT lit STREQUAL panel)
         if(greyed)
           string(REPLACE ";" " " greyed " (${greyed})")
         endif()
@@ -141,7 +181,7 @@ function(_bmp4c_step result bitmap greying header preview call)
     list(APPEND programs "$<TARGET_FILE:bmp4c::bmp4c-preview>")
     cmake_path(REPLACE_EXTENSION header LAST_ONLY .preview.png OUTPUT_VARIABLE png)
     list(APPEND outputs "${png}")
-    set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>")
+    set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>" "-DPANEL=${panel}")
   endif()
   add_custom_command(OUTPUT ${outputs}
     COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" ${greyingfirst} ${drawing}
@@ -151,6 +191,7 @@ function(_bmp4c_step result bitmap greying header preview call)
     VERBATIM)
   add_custom_target(${step} DEPENDS "${header}")
   set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}"
-                                           BMP4C_GREYING "${greying}" BMP4C_PREVIEW "${preview}")
+                                           BMP4C_GREYING "${greying}" BMP4C_PREVIEW "${preview}"
+                                           BMP4C_PANEL "${panel}")
   set(${result} ${step} PARENT_SCOPE)
 endfunction()

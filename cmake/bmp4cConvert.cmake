@@ -1,13 +1,15 @@
 # The build step of bmp4c_add_image, run as
 #   cmake -DBMP4C=<converter> [-DGREY=<bmp4c-grey> -DGREYING=<options>]
-#         [-DPREVIEW=<bmp4c-preview>] -DBITMAP=<image> -DHEADER=<header> -P bmp4cConvert.cmake
+#         [-DPREVIEW=<bmp4c-preview> [-DPANEL=<light>]] -DBITMAP=<image> -DHEADER=<header>
+#         -P bmp4cConvert.cmake
 # Relative paths are taken from the current folder, and a program given by
 # its name alone is looked for on PATH. With GREY, bmp4c-grey first makes
 # the bitmap from the image, with the options given (blank-separated), and
 # keeps it beside the header, of the same name ending in .bmp, and its
 # note on an odd width is shown. With
 # PREVIEW, the header is drawn as a PNG beside it, of the same name ending
-# in .preview.png, with --ink when the options hold it.
+# in .preview.png, with --ink when the options hold it, and the panel's
+# light PANEL.
 #
 # The converter runs in a folder of its own, on a copy of the bitmap, with
 # plain names as its two arguments: the real paths may hold blanks, quotes
@@ -64,11 +66,14 @@ if(status STREQUAL "0" AND PREVIEW)
   # Its one message names the header and says what is wrong; on success
   # it may note an odd width, which is shown as it is.
   set(program "${PREVIEW}")
-  set(ink "")
+  set(drawing "")
   if("--ink" IN_LIST GREYING)
-    set(ink --ink)
+    set(drawing --ink)
   endif()
-  execute_process(COMMAND "${PREVIEW}" ${ink} "${HEADER}" "${png}"
+  if(PANEL)
+    list(APPEND drawing --panel "${PANEL}")
+  endif()
+  execute_process(COMMAND "${PREVIEW}" ${drawing} "${HEADER}" "${png}"
                   OUTPUT_VARIABLE said ERROR_VARIABLE said RESULT_VARIABLE status)
   if(status STREQUAL "0" AND said AND NOT noted)
     string(STRIP "${said}" said)
