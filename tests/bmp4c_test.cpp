@@ -230,9 +230,10 @@ TEST(Converter, RunsAsWorkedOut) {
 
 // bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first), the
 // artwork in.png and an older in.preview.png: what it says on standard error and output, its
-// status, and the pixels of in.preview.png as ImageMagick reads them, a hex digit for each grey
-// (d x 17), a line a row. The artwork must survive every run, and a refusal must leave the older
-// preview as it was. Each output starts with the text given, and is empty when that is.
+// status, and the pixels of in.preview.png as ImageMagick reads them, a line a row: a hex digit
+// for each grey d x 17, or, where the row gives them so, the greys in decimal. The artwork must
+// survive every run, and a refusal must leave the older preview as it was. Each output starts with
+// the text given, and is empty when that is.
 struct Drawing {
   std::string proves, header, arguments;
   int status;
@@ -253,15 +254,15 @@ std::string repeated(const std::string &text, int times) {
 // clang-format off
 const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", tryhelp = "\nTry 'bmp4c-preview --help'\n";
 const Drawing drawings[] = {
-  {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "in.h", 0, "", "fedc\nba98\n"},
-  {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the width even.\n", "fedcb\na9876\n54321\n"},
-  {"1x1", header(1, 1, "0x3f,"), "in.h", 0, odd + "1 is odd", "3\n"},
-  {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "in.h", 0, odd + "5 is odd", "fedcb\na9876\n54321\n"},
+  {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "--panel srgb in.h", 0, "", "fedc\nba98\n"},
+  {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "--panel srgb in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the width even.\n", "fedcb\na9876\n54321\n"},
+  {"1x1", header(1, 1, "0x3f,"), "--panel srgb in.h", 0, odd + "1 is odd", "3\n"},
+  {"a top-down bitmap, converted by bmp4c, stands upright", bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "--panel srgb in.h", 0, odd + "5 is odd", "fedcb\na9876\n54321\n"},
   {"--ink: f black, 0 white; a scale of 1", fourbytwo, "--ink --scale 1 in.h", 0, "", "0123\n4567\n"},
-  {"--scale=2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--scale=2 in.h", 0, odd + "3 is odd", "11ee55\n11ee55\n"},
-  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--scale 64 in.h", 0, odd + "1 is odd", repeated(repeated("3", 64) + "\n", 64)},
-  {"rows of more than one stored block", header(64, 128, repeated("0x5a,", 4096)), "--scale 4 in.h", 0, "", repeated(repeated("5555aaaa", 32) + "\n", 512)},
-  {"reformatted by hand: comments, const unsigned char, upper case, one digit", "# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , /* } */0XdC,\n0xba,0x9};", "in.h", 0, "", "fedc\nba09\n"},
+  {"--scale=2: each pixel a 2x2 square", header(3, 1, "0x1e,0x5f,"), "--panel srgb --scale=2 in.h", 0, odd + "3 is odd", "11ee55\n11ee55\n"},
+  {"--scale 64, the largest", header(1, 1, "0x3f,"), "--panel srgb --scale 64 in.h", 0, odd + "1 is odd", repeated(repeated("3", 64) + "\n", 64)},
+  {"rows of more than one stored block", header(64, 128, repeated("0x5a,", 4096)), "--panel srgb --scale 4 in.h", 0, "", repeated(repeated("5555aaaa", 32) + "\n", 512)},
+  {"reformatted by hand: comments, const unsigned char, upper case, one digit", "# define HEIGHT 2 // rows {\n#define WIDTH 4\nstatic const unsigned char logo[]={0xFE , /* } */0XdC,\n0xba,0x9};", "--panel srgb in.h", 0, "", "fedc\nba09\n"},
   {"a missing header", "", "none.h", 1, "bmp4c-preview: none.h: cannot be read: No such file or directory\n"},
   {"a folder", "", ".", 1, "bmp4c-preview: .: is a folder, not a header\n"},
   {"no WIDTH", "#define HEIGHT 1\n{0x00};", "in.h", 1, "bmp4c-preview: in.h: no #define WIDTH\n"},
@@ -286,7 +287,7 @@ const Drawing drawings[] = {
   {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
   {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + tryhelp},
   {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + tryhelp},
-  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", "usage: bmp4c-preview [--ink] [--scale N] HEADER [PNG]\n"},
+  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", "usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]\n"},
   {"--version", fourbytwo, "--version in.h", 0, "", "", "bmp4c-preview 1.0\n"},
 };
 // clang-format on
@@ -314,11 +315,21 @@ TEST(Preview, DrawsWhatTheItemsHold) {
       continue;
     }
     if (!imagemagick) continue;
-    folder.run(
-        "{ ! command -v pngcheck || pngcheck -q in.preview.png; } >/dev/null && convert "
-        "in.preview.png -depth 8 gray:- | xxd -p -c \"$(identify -format %w in.preview.png)\" | "
-        "sed 's/\\(.\\)\\1/\\1/g'");
-    EXPECT_EQ(slurp(folder.path / "said"), d.pixels) << d.proves;
+    folder.run("{ ! command -v pngcheck || pngcheck -q in.preview.png; } >/dev/null && convert "
+               "in.preview.png -depth 8 gray:- | od -An -v -tu1 "
+               "-w\"$(identify -format %w in.preview.png)\"");
+    std::istringstream rows(slurp(folder.path / "said"));
+    const bool digits = d.pixels.find(' ') == d.pixels.npos; // each grey d x 17 as the digit d
+    std::string pixels;
+    for (std::string row; std::getline(rows, row); pixels += "\n") {
+      std::istringstream greys(row);
+      const char *gap = "";
+      for (int grey; greys >> grey; gap = digits ? "" : " ")
+        pixels.append(gap).append(
+            digits ? std::string(1, grey % 17 ? '?' : "0123456789abcdef"[grey / 17])
+                   : std::to_string(grey));
+    }
+    EXPECT_EQ(pixels, d.pixels) << d.proves;
   }
   EXPECT_TRUE(fs::is_character_file("/dev/full")) << "a failed write removed a device";
   if (!imagemagick) GTEST_SKIP() << "pixels not compared: ImageMagick or xxd not installed";
@@ -387,30 +398,39 @@ const std::string fitusage = "bmp4c-grey: --fit takes a size WxH such as 128x64,
 // Black, white and grey 136 (level 8); a 5 x 3 picture in their indices, coded bottom row first: a
 // run of 1 2 1 and the end of the row; a move 3 right, a run of 1 1, the end; 5 indices as they
 // are (2 1 2 0 1, padded to 4 bytes), the end of the bitmap. What no code sets is entry 0, black.
+// The greys 0, 17, ... 255, and the table Adafruit's SSD1327 driver would load after 0xB8.
+const std::string greysteps = pnm("P5", 16, 1, "\0\x11\x22\x33\x44\x55\x66\x77\x88\x99\xaa\xbb\xcc\xdd\xee\xff"s), adafruit = "0,1,2,3,4,5,6,7,8,16,24,32,47,56,63";
 const std::string threegreys = "\0\0\0\0\xff\xff\xff\0\x88\x88\x88\0"s, rle4codes = "\3\x12\0\0\0\2\3\0\2\x11\0\0\0\5\x21\x20\x10\0\0\1"s;
 const Greying greyings[] = {
-  {"red, green, blue and white: luminance in linear light, rounded in sRGB terms; f brightest", colours, "in.ppm", "in.ppm", 0, "", "7d4f"},
+  {"red, green, blue and white: luminance in linear light, rounded in sRGB terms; f brightest", colours, "in.ppm", "--panel srgb in.ppm", 0, "", "7d4f"},
   {"--ink: the same levels written as darkness", colours, "in.ppm", "--ink in.ppm", 0, "", "82b0"},
-  {"a grey ramp 0 to 255: level k from 17k - 8 to 17k + 8, every boundary", pnm("P5", 256, 1, ramp().substr(0, 256)), "in.pgm", "in.pgm", 0, "", ramp().substr(257)},
-  {"half-transparent white and black, over black", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "in.tga", 0, "", "b0"},
+  {"a grey ramp 0 to 255: level k from 17k - 8 to 17k + 8, every boundary", pnm("P5", 256, 1, ramp().substr(0, 256)), "in.pgm", "--panel srgb in.pgm", 0, "", ramp().substr(257)},
+  {"half-transparent white and black, over black", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "--panel srgb in.tga", 0, "", "b0"},
   {"half-transparent white and black, over white for ink", tga(2, 1, "\xff\xff\xff\x80\0\0\0\x80"s), "in.tga", "--ink in.tga", 0, "", "04"},
-  {"a palette PNG", picturefile("palette.png"), "in.png", "in.png", 0, "", "7d4f"},
-  {"a 16-bit PNG, every bit counted: 2184 and 2185 of 65535 either side of level 0's end", picturefile("deep.png"), "in.png", "in.png", 0, "", "01"},
-  {"a fit averages in linear light: black and white make b, not 8; an odd width is said", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--fit=1x1 in.pgm", 0, oddnote("in.bmp", 1), "bf"},
-  {"a wide picture shrinks to the fit's width, 2x2 blocks averaged, at the top", pnm("P5", 6, 4, repeated("\0\xff"s, 12)), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bbbbbb000f"},
-  {"a tall picture shrinks to the fit's height, at the left", pnm("P5", 4, 6, repeated("\0\0\0\0\xff\xff\xff\xff"s, 3)), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bb0bb0bb0f"},
-  {"a picture that fits is not enlarged, but centred on the background", pnm("P5", 1, 1, "\xff"s), "in.pgm", "--fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "0000f0000f"},
+  {"a palette PNG", picturefile("palette.png"), "in.png", "--panel srgb in.png", 0, "", "7d4f"},
+  {"a 16-bit PNG, every bit counted: 2184 and 2185 of 65535 either side of level 0's end", picturefile("deep.png"), "in.png", "--panel srgb in.png", 0, "", "01"},
+  {"a fit averages in linear light: black and white make b, not 8; an odd width is said", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--panel srgb --fit=1x1 in.pgm", 0, oddnote("in.bmp", 1), "bf"},
+  {"a wide picture shrinks to the fit's width, 2x2 blocks averaged, at the top", pnm("P5", 6, 4, repeated("\0\xff"s, 12)), "in.pgm", "--panel srgb --fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bbbbbb000f"},
+  {"a tall picture shrinks to the fit's height, at the left", pnm("P5", 4, 6, repeated("\0\0\0\0\xff\xff\xff\xff"s, 3)), "in.pgm", "--panel srgb --fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "bb0bb0bb0f"},
+  {"a picture that fits is not enlarged, but centred on the background", pnm("P5", 1, 1, "\xff"s), "in.pgm", "--panel srgb --fit 3x3 in.pgm", 0, oddnote("in.bmp", 3), "0000f0000f"},
   {"the background of a fit for ink is white", pnm("P5", 1, 1, "\0"s), "in.pgm", "--ink --fit 3x1 in.pgm", 0, oddnote("in.bmp", 3), "0f0f"},
-  {"--even: a background column on the right of an odd width, on every row; nothing said", pnm("P5", 3, 2, "\xff\xff\xff\0\0\0"s), "in.pgm", "--even in.pgm", 0, "", "fff00000"},
-  {"--even leaves an even width alone", blackwhite, "in.pgm", "--even in.pgm", 0, "", "0f0f"},
-  {"--dither on a flat grey that is a level: flat", pnm("P5", 4, 2, std::string(8, '\x88')), "in.pgm", "--dither in.pgm", 0, "", "88888888"},
-  {"--dither on grey 128, between levels 7 and 8 at 0.51: about half of each", pnm("P5", 16, 16, std::string(256, '\x80')), "in.pgm", "--dither in.pgm", 0, "", "7:1[23][0-9] 8:1[23][0-9] ", true},
-  {"--dither by hand, grey 128 (linear 0.2159; levels 7 and 8 at 0.1845 and 0.2462): 8 sends -0.0304 on, 7/16 right, 5/16 below, 1/16 below right; then 7 sends +0.0181", pnm("P5", 2, 2, std::string(4, '\x80')), "in.pgm", "--dither in.pgm", 0, "", "8778"},
-  {"a JPEG in colour, shrunk and dithered, into another name", picturefile("photo.jpg"), "in.jpg", "--dither --fit 24x12 in.jpg in.bmp", 0, "", "[0-9a-f]{288}"},
-  {"an interlaced PNG with transparency", picturefile("cutout.png"), "in.png", "--fit 6x4 in.png", 0, "", "[0-9a-f]{24}"},
-  {"a bitmap stored top down converts upright", bmp24(2, -2, "\0\0\0\xff\xff\xff\0\0\xff\xff\xff\0\0\0\0\0"s), "td.bmp", "td.bmp in.bmp", 0, "", "0ff0"},
-  {"an 8-bit run-length-encoded bitmap as ImageMagick writes it, runs over each row's padding", "$ convert rose: -colors 200 BMP3:rle.bmp", "rle.bmp", "rle.bmp in.bmp", 0, "", "[0-9a-f]{3220}", false, true},
-  {"a 4-bit run-length-encoded bitmap by hand: runs, a move, indices as they are, ends of row and bitmap; what no code sets is entry 0", rle(4, 5, 3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 0, oddnote("in.bmp", 5), "8f80f000fff8f00f", false, true},
+  {"--even: a background column on the right of an odd width, on every row; nothing said", pnm("P5", 3, 2, "\xff\xff\xff\0\0\0"s), "in.pgm", "--panel srgb --even in.pgm", 0, "", "fff00000"},
+  {"--even leaves an even width alone", blackwhite, "in.pgm", "--panel srgb --even in.pgm", 0, "", "0f0f"},
+  {"--dither on a flat grey that is a level: flat", pnm("P5", 4, 2, std::string(8, '\x88')), "in.pgm", "--panel srgb --dither in.pgm", 0, "", "88888888"},
+  {"--dither on grey 128, between levels 7 and 8 at 0.51: about half of each", pnm("P5", 16, 16, std::string(256, '\x80')), "in.pgm", "--panel srgb --dither in.pgm", 0, "", "7:1[23][0-9] 8:1[23][0-9] ", true},
+  {"--dither by hand, grey 128 (linear 0.2159; levels 7 and 8 at 0.1845 and 0.2462): 8 sends -0.0304 on, 7/16 right, 5/16 below, 1/16 below right; then 7 sends +0.0181", pnm("P5", 2, 2, std::string(4, '\x80')), "in.pgm", "--panel srgb --dither in.pgm", 0, "", "8778"},
+  {"a linear panel, by default: each of the greys 17j takes the level whose light k/15, sRGB-encoded (0 73 102 124 141 156 170 182 193 203 213 222 231 239 247 255), is nearest", greysteps, "in.pgm", "in.pgm", 0, "", "0001112345679bdf"},
+  {"15 numbers, Adafruit's table: GS1 of 0 makes levels 0 and 1 equal, and black takes the lower; grey 17 is nearer level 2 (34)", greysteps, "in.pgm", "--panel " + adafruit + " in.pgm", 0, "", "0223579aabbccdef"},
+  {"the same dithered: 17 (linear 0.0056) is nearer level 0 than level 2 (1/63); 7/16 of its error brings the next to 0.0081, nearer level 2", pnm("P5", 2, 1, "\x11\x11"s), "in.pgm", "--dither --panel=" + adafruit + " in.pgm", 0, "", "02"},
+  {"16 numbers, 8 levels of 10, 7 of 60, one of 200: greys up to 102 below the midpoint 106 take level 0, those to 187 level 8, the rest level 15", greysteps, "in.pgm", "--panel 10,10,10,10,10,10,10,10,60,60,60,60,60,60,60,200 in.pgm", 0, "", "000000088888ffff"},
+  {"dithered on a linear panel, grey 131 (linear 0.226966; levels 3 and 4 at 0.2 and 0.266667): 3, sending +0.026966 on, 7/16 right, 5/16 below, 1/16 below right; 4 at 0.238764, sending -0.027903, 3/16 below left, 5/16 below; 3 at 0.230161, sending +0.030161 right; 3 at 0.233126, nearer 3 by 0.0004", pnm("P5", 2, 2, std::string(4, '\x83')), "in.pgm", "--dither in.pgm", 0, "", "3433"},
+  {"dithered, black and white fitted into one pixel: exactly half white's light, as far from level 7 as from 8 of a linear panel; the tie goes to the brighter", pnm("P5", 2, 1, "\0\xff"s), "in.pgm", "--dither --fit 1x1 in.pgm", 0, oddnote("in.bmp", 1), "8f"},
+  {"a fit of 3 pixels into 2: each shown pixel covers one and a half; black, white, black gives a third of white's light in both, level 5 of a linear panel", pnm("P5", 3, 1, "\0\xff\0"s), "in.pgm", "--fit 2x1 in.pgm", 0, "", "55"},
+  {"a JPEG in colour, shrunk and dithered, into another name", picturefile("photo.jpg"), "in.jpg", "--panel srgb --dither --fit 24x12 in.jpg in.bmp", 0, "", "[0-9a-f]{288}"},
+  {"an interlaced PNG with transparency", picturefile("cutout.png"), "in.png", "--panel srgb --fit 6x4 in.png", 0, "", "[0-9a-f]{24}"},
+  {"a bitmap stored top down converts upright", bmp24(2, -2, "\0\0\0\xff\xff\xff\0\0\xff\xff\xff\0\0\0\0\0"s), "td.bmp", "--panel srgb td.bmp in.bmp", 0, "", "0ff0"},
+  {"an 8-bit run-length-encoded bitmap as ImageMagick writes it, runs over each row's padding", "$ convert rose: -colors 200 BMP3:rle.bmp", "rle.bmp", "--panel srgb rle.bmp in.bmp", 0, "", "[0-9a-f]{3220}", false, true},
+  {"a 4-bit run-length-encoded bitmap by hand: runs, a move, indices as they are, ends of row and bitmap; what no code sets is entry 0", rle(4, 5, 3, threegreys, rle4codes), "rle.bmp", "--panel srgb rle.bmp in.bmp", 0, oddnote("in.bmp", 5), "8f80f000fff8f00f", false, true},
   {"a run-length-encoded bitmap cut short inside its indices", rle(4, 5, 3, threegreys, rle4codes.substr(0, 15)), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp" + cutshort},
   {"a run past its row's padding", rle(8, 5, 1, threegreys, "\x09\1\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run past the end of its row)\n"},
   {"an index past the palette", rle(8, 5, 1, threegreys, "\x02\3\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a pixel's index is past the palette)\n"},
@@ -441,6 +461,13 @@ const Greying greyings[] = {
   {"the picture as its own output, by default", picturefile("palette.png"), "in.bmp", "in.bmp", 1, "bmp4c-grey: in.bmp: is the picture itself\n"},
   {"the picture as its own output, through a link", colours, "in.ppm", "in.ppm link.bmp", 1, "bmp4c-grey: link.bmp: is the picture itself\n"},
   {"an output that is not a bitmap's name: the picture b.png is not written over", colours, "in.ppm", "in.ppm b.png", 2, "bmp4c-grey: b.png: the name must end in .bmp, for the file is a bitmap whatever its name" + greytry},
+  {"a panel of 14 numbers", colours, "in.ppm", "--panel 1,2,3,4,5,6,7,8,9,10,11,12,13,14 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 14" + greytry},
+  {"a panel of 17 numbers", colours, "in.ppm", "--panel 0," + adafruit + ",70 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 17" + greytry},
+  {"a panel whose numbers decrease", colours, "in.ppm", "--panel 0,1,2,3,4,5,6,7,8,16,24,32,47,63,56 in.ppm", 2, "bmp4c-grey: --panel: the numbers must not decrease, and 56 comes after 63" + greytry},
+  {"a panel whose last number is 0", colours, "in.ppm", "--panel=0,0,0,0,0,0,0,0,0,0,0,0,0,0,0 in.ppm", 2, "bmp4c-grey: --panel: the last number, level 15's light, must be above 0" + greytry},
+  {"a panel number above 65535", colours, "in.ppm", "--panel 1,2,3,4,5,6,7,8,9,10,11,12,13,14,65536 in.ppm", 2, "bmp4c-grey: --panel: \"65536\" is not a whole number from 0 to 65535" + greytry},
+  {"a panel that is not a number", colours, "in.ppm", "--panel sRGB in.ppm", 2, "bmp4c-grey: --panel: \"sRGB\" is not a whole number from 0 to 65535" + greytry},
+  {"a panel with an empty item", colours, "in.ppm", "--panel 1,2,,4 in.ppm", 2, "bmp4c-grey: --panel: \"\" is not a whole number from 0 to 65535" + greytry},
   {"no picture named", colours, "in.ppm", "--ink", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
   {"three names", colours, "in.ppm", "in.ppm a.bmp b.bmp", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
   {"a fit without its x", colours, "in.ppm", "--fit 128 in.ppm", 2, fitusage},
@@ -449,7 +476,7 @@ const Greying greyings[] = {
   {"a fit with letters after it", colours, "in.ppm", "--fit=128x64px in.ppm", 2, fitusage},
   {"--fit without its size", colours, "in.ppm", "in.ppm --fit", 2, "bmp4c-grey: --fit needs a size WxH" + greytry},
   {"an unknown option", colours, "in.ppm", "--gamma in.ppm", 2, "bmp4c-grey: no option --gamma" + greytry},
-  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, "usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] IMAGE [BMP]\n"},
+  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, "usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]\n"},
   {"--version, with the stb_image it was built with", colours, "in.ppm", "--version 2>/dev/null", 0, "bmp4c-grey 1.0 (stb_image 2."},
 };
 // clang-format on
@@ -479,9 +506,10 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
       continue;
     }
     if (g.likemagick && imagemagick) {
-      EXPECT_EQ(folder.run("convert " + g.name +
-                           " -depth 8 magick.ppm && " BMP4C_GREY
-                           " magick.ppm magick.bmp 2>/dev/null && cmp in.bmp magick.bmp"),
+      const std::string same =
+          std::regex_replace(g.arguments, std::regex(g.name + " in.bmp"), "magick.ppm magick.bmp");
+      EXPECT_EQ(folder.run("convert " + g.name + " -depth 8 magick.ppm && " BMP4C_GREY " " + same +
+                           " 2>/dev/null && cmp in.bmp magick.bmp"),
                 0)
           << g.proves;
     }
@@ -496,13 +524,19 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
     }
     EXPECT_TRUE(std::regex_match(digits, std::regex(g.digits))) << g.proves << ": " << digits;
     if (!imagemagick || g.counted) continue;
-    // What a viewer shows: a hex digit a grey, f white; for ink, bmp4c's digits are darkness.
-    folder.run("convert in.bmp -depth 8 gray:- | xxd -p | tr -d '\\n' | sed 's/\\(.\\)\\1/\\1/g'");
-    std::string shown = slurp(folder.path / "said"), expected = digits.substr(0, shown.size());
-    if (g.arguments.starts_with("--ink")) {
-      for (char &d : expected) d = "fedcba9876543210"[std::stoi(std::string(1, d), nullptr, 16)];
-    }
-    EXPECT_EQ(shown, expected) << g.proves;
+    // What a viewer shows of the bitmap is what bmp4c-preview draws of its header with the same
+    // display and panel, grey for grey.
+    std::string drawing;
+    const std::regex display("--ink|--panel[= ][^ ]+");
+    for (std::sregex_iterator i(g.arguments.begin(), g.arguments.end(), display), end; i != end;
+         ++i)
+      drawing.append(" ").append(i->str());
+    EXPECT_EQ(folder.run(BMP4C_PREVIEW + drawing +
+                         " in.h 2>/dev/null && convert in.bmp -depth 8 "
+                         "gray:bmp && convert in.preview.png -depth 8 "
+                         "gray:png && cmp bmp png"),
+              0)
+        << g.proves;
   }
   if (!imagemagick) GTEST_SKIP() << "bitmaps not read back: ImageMagick or xxd not installed";
 }
@@ -549,9 +583,10 @@ class Consumer : public testing::TestWithParam<std::pair<std::string, std::strin
 // words; and an option for the source tree, such as a folder holding the stb_image.h of 2.27.
 // clang-format off
 const std::string faults[][4] = {
-  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN])"},
+  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>])"},
   {"bmp4c_add_image(show badge.png FIT 4)", "bmp4c_add_image(show badge.png): ", "FIT takes a size WxH, such as 128x64"},
   {"bmp4c_add_image(show badge.png FIT)", "bmp4c_add_image(show badge.png): ", "FIT takes a size WxH, such as 128x64"},
+  {"bmp4c_add_image(show badge.png PANEL 1,2,3,4,5,6,7,8,9,10,11,12,13,14,9)", "bmp4c_add_image(show badge.png): ", "PANEL takes linear, srgb, or 15 or 16 whole numbers from 0 to 65535, comma-separated, that do not decrease, the last above 0"},
   {"bmp4c_add_image(show badge.png OUTPUT images/badge.h)", "bmp4c_add_image(show badge.png) in ", "images/badge.h is already the header of"},
   {"bmp4c_add_image(show logo.bmp OUTPUT)", "bmp4c_add_image(show logo.bmp): ", "OUTPUT needs the header's name"},
   {"bmp4c_add_image(shw logo.bmp)", "bmp4c_add_image: ", "there is no target shw."},
@@ -579,10 +614,22 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   // one build in two.
   const Project consumer{"my project", BMP4C_CMAKE " --build build -j8 --config Release",
                          "bmp4c: converting", "build/bmp4c/logo.h", BMP4C_SHOW};
-  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge: 08 00 00 00";
+  // The badge, its header and its preview, as the command line makes them with the options that
+  // bmp4c_add_image is given.
+  const std::string panel = "--panel 0,1,2,3,4,5,6,7,8,16,24,32,47,56,63";
+  ASSERT_EQ(folder.run(BMP4C_GREY " --ink --fit 4x2 " + panel +
+                       " 'my project/badge.png' b.bmp && " +
+                       BMP4C_PATH " b.bmp b.h >/dev/null && " BMP4C_PREVIEW " --ink " + panel +
+                       " b.h && grep -o '0x..' b.h | cut -c3- | paste -sd' '"),
+            0);
+  const std::string chain = slurp(folder.path / "said");
+  const std::string others =
+      "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge: " + chain.substr(0, chain.size() - 1);
   const std::string made = "build/bmp4c/logo.h, preview ";
   EXPECT_EQ(rebuild(folder, consumer, logo),
             "built, converted, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
+  EXPECT_EQ(slurp(folder.path / "my project/build/images/badge.preview.png"),
+            slurp(folder.path / "b.preview.png"));
   EXPECT_EQ(rebuild(folder, consumer, logo), // nothing to convert
             "built, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   for (int i = 0; i < 10; ++i)
@@ -628,12 +675,12 @@ const std::string symbols = "echo logo.bmp logo.h | bmp4c >/dev/null && ";
 const std::string gradient = "convert -size 2x32 gradient:black-white -rotate -90 logo.png && ";
 // pixel_P() on this computer, through a pgmspace.h that reads memory as it is.
 const std::string pixels = "mkdir avr && echo '#define pgm_read_byte(p) (*(p))' >avr/pgmspace.h && for b in five four; do echo $b.bmp logo.h | bmp4c >/dev/null && cc -I. digits.c pixel.c -o d && ./d && cc -I. -Dpixel=pixel_P digits.c pixel_avr.c -o d && ./d; done";
-const std::string rows = "echo sample.bmp logo.h | bmp4c >/dev/null && grep -o '0x..' logo.h | cut -c3- | xxd -r -p | convert -size 32x16 -depth 4 gray:- rows.png && convert sample.bmp bmp.png && compare -metric AE rows.png bmp.png null:";
+const std::string rows = "echo sample.bmp logo.h | bmp4c >/dev/null && grep -o '0x..' logo.h | cut -c3- | xxd -r -p | convert -size 32x16 -depth 4 gray:- rows.png && bmp4c-preview --panel srgb logo.h bmp.png && compare -metric AE rows.png bmp.png null:";
 const Example examples[] = {
   {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
   {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h && bmp4c-preview --scale 8 out.h && od -An -tu1 -j16 -N8 out.preview.png", "^ +0 +0 +1 +0 +0 +0 +0 +128\n$"},
   {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game", false, "logo.png"}},
-  {"make", "make cc", {".", "make", "bmp4c-grey logo.png", "logo.h", "./game", true, "logo.png"}},
+  {"make", "make cc", {".", "make", "bmp4c-grey --fit 128x64 --panel linear logo.png", "logo.h", "./game", true, "logo.png"}},
   {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.bmp", "b/logo.h", "b/game", true, "logo.png"}},
   {"cortexm", "arm-none-eabi-gcc", {}, symbols + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logo.c && arm-none-eabi-nm logo.o", "R bitmap"},
   {"avr", "avr-gcc", {}, symbols + "avr-gcc -mmcu=atmega328p -Os -Wall -Wextra -Werror -c logo_avr.c && avr-objdump -t logo_avr.o", "progmem\\.data.*bitmap"},
@@ -643,7 +690,7 @@ const Example examples[] = {
   {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
-  {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && sed -n 1p logo.h && sed -i 's/bmp4c-grey /bmp4c-grey --fit 48x32 /' Makefile && make >/dev/null && sed -n 1p logo.h", "^#define WIDTH 96\n#define WIDTH 48\n$"},
+  {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && sed -n 1p logo.h && sed -i 's/^FIT = .*/FIT = 48x32/' Makefile && make >/dev/null && sed -n 1p logo.h", "^#define WIDTH 128\n#define WIDTH 48\n$"},
   {"library", "g++", {}, symbols + "echo 'struct Adafruit_SSD1327 { short WIDTH, HEIGHT; void clearDisplay(); unsigned char *getBuffer(); void display(); };' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && sed '/#undef [WH]/d' display.cpp >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
 };
 // clang-format on
@@ -681,8 +728,9 @@ TEST_P(Readme, WorksAsWritten) {
   if (!row.build.build.empty()) {
     Project p = row.build;
     p.build = path + p.build;
-    const std::string shows = ": logo: 96 x 64 pixels in 3072 bytes\n";
-    const std::string made = p.header + ", preview 96 wide";
+    // The recipes fit the 96 x 64 picture to the display, 128 x 64.
+    const std::string shows = ": logo: 128 x 64 pixels in 4096 bytes\n";
+    const std::string made = p.header + ", preview 128 wide";
     // A refused picture names itself, by whatever path the recipe gave it.
     const bool greyed = p.image.ends_with(".png");
     const std::string refusal = greyed ? "logo.png: is not a picture that bmp4c-grey reads"

@@ -17,8 +17,8 @@ void fail(const std::string &, const std::string &) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace bmp4cgrey;
-  static const std::string name = std::filesystem::temp_directory_path() /
-                                  ("bmp4c-fuzz-grey-" + std::to_string(getpid()));
+  static const std::string name =
+      std::filesystem::temp_directory_path() / ("bmp4c-fuzz-grey-" + std::to_string(getpid()));
   std::FILE *file = std::fopen(name.c_str(), "wb");
   std::fwrite(data, 1, size, file);
   std::fclose(file);
