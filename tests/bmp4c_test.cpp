@@ -433,6 +433,7 @@ const Greying greyings[] = {
   {"a 4-bit run-length-encoded bitmap by hand: runs, a move, indices as they are, ends of row and bitmap; what no code sets is entry 0", rle(4, 5, 3, threegreys, rle4codes), "rle.bmp", "--panel srgb rle.bmp in.bmp", 0, oddnote("in.bmp", 5), "8f80f000fff8f00f", false, true},
   {"a run-length-encoded bitmap cut short inside its indices", rle(4, 5, 3, threegreys, rle4codes.substr(0, 15)), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp" + cutshort},
   {"a run past its row's padding", rle(8, 5, 1, threegreys, "\x09\1\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run past the end of its row)\n"},
+  {"a run-length-encoded bitmap of width -2, which the fuzzer found", rle(4, -2, 3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a width below 0)\n"},
   {"an index past the palette", rle(8, 5, 1, threegreys, "\x02\3\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a pixel's index is past the palette)\n"},
   {"a run-length-encoded bitmap stored top down", rle(4, 5, -3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run-length-encoded bitmap stored top down)\n"},
   {"a missing picture", "", "in.png", "none.png", 1, "bmp4c-grey: none.png: cannot be read: No such file or directory\n"},

@@ -115,11 +115,12 @@ bool known(const head &h) {
 }
 
 // A bitmap's sides, or for an OS/2 bitmap's 12-byte header its 16-bit ones;
-// the height's sign is only the order of the rows.
+// the height's sign is only the order of the rows, but a width below 0
+// stays so, and is refused.
 std::int64_t bmpside(const head &h, int side) {
   if (h.le(14, 4) == 12) return h.le(18 + 2 * static_cast<std::size_t>(side), 2);
   const auto value = static_cast<std::int32_t>(h.le(18 + 4 * static_cast<std::size_t>(side), 4));
-  return value < 0 ? -std::int64_t{value} : value;
+  return value < 0 && side == 1 ? -std::int64_t{value} : value;
 }
 
 // The sides where the header holds them at a fixed place (0 x 0 when it
@@ -168,6 +169,7 @@ std::int64_t leastbytes(const head &h, std::int64_t width, std::int64_t height, 
 void checkclaim(const std::string &name, const source &from, const head &h, std::int64_t width,
                 std::int64_t height, int channels, bool deep) {
   const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (width < 0) fail(name, "is damaged (a width below 0)");
   if (width == 0 || height == 0) fail(name, "has no pixels");
   if (width > largestpicture || height > largestpicture || width * height > largestpicture) {
     fail(name, "is " + size + ", over the limit of " + std::to_string(largestpicture) +
