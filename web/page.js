@@ -41,9 +41,8 @@ async function run(factory, args, files, wanted, input = '') {
   return { status, out: said.out, err: said.err, files: made };
 }
 
-// A name for the shell and for bmp4c's dialogue: in double quotes when it
-// holds a blank.
-const quoted = (name) => (/\s/.test(name) ? `"${name}"` : name);
+// A name for the shell: as it is when nothing in it means anything to a
+// shell, in single quotes otherwise.
 const shellword = (name) => (/^[\w.,+-]+$/.test(name) ? name : `'${name.replace(/'/g, "'\\''")}'`);
 
 // A 4-bit uncompressed bitmap goes straight to bmp4c, as on the command
@@ -55,14 +54,68 @@ function isfourbit(bytes) {
   return bytes.length < 34 || (bytes[28] === 4 && bytes[29] === 0 && uncompressed);
 }
 
+// The options, as the controls hold them and as the browser keeps them
+// between visits (from disk too); nothing leaves the computer.
+const stored = 'bmp4c.options';
+const defaults = {
+  display: 'light', panel: 'linear', table: '', dither: false, fit: true,
+  fitwidth: '128', fitheight: '64', even: false, scale: '4',
+};
+const fields = Object.keys(defaults);
+
+function setoptions(values) {
+  for (const name of fields) {
+    const element = $(name);
+    if (typeof defaults[name] === 'boolean') element.checked = Boolean(values[name]);
+    else element.value = values[name] ?? defaults[name];
+  }
+  showtable();
+}
+
+function keptoptions() {
+  try {
+    return { ...defaults, ...JSON.parse(localStorage.getItem(stored) || '{}') };
+  } catch {
+    return { ...defaults };
+  }
+}
+
+function keepoptions() {
+  const values = {};
+  for (const name of fields) {
+    const element = $(name);
+    values[name] = typeof defaults[name] === 'boolean' ? element.checked : element.value;
+  }
+  try {
+    localStorage.setItem(stored, JSON.stringify(values));
+  } catch {
+    // A browser that keeps nothing still converts.
+  }
+}
+
+function showtable() {
+  const mine = $('panel').value === 'table';
+  $('tablelabel').hidden = !mine;
+  $('tablehint').hidden = !mine;
+}
+
 function options() {
   return {
     ink: $('display').value === 'ink',
+    panel: $('panel').value,
+    table: $('table').value.replace(/\s+/g, ''),
     dither: $('dither').checked,
     fit: $('fit').checked ? `${$('fitwidth').value}x${$('fitheight').value}` : '',
     even: $('even').checked,
     scale: $('scale').value,
   };
+}
+
+// --panel where it is not the programs' own default: linear for a light
+// display, srgb for ink.
+function panelarguments(how) {
+  const light = how.panel === 'table' ? how.table : how.panel;
+  return light === (how.ink ? 'srgb' : 'linear') ? [] : ['--panel', light];
 }
 
 function greyarguments(how) {
@@ -71,47 +124,56 @@ function greyarguments(how) {
     ...(how.dither ? ['--dither'] : []),
     ...(how.fit ? ['--fit', how.fit] : []),
     ...(how.even ? ['--even'] : []),
+    ...panelarguments(how),
   ];
 }
 
-const previewarguments = (how) => [...(how.ink ? ['--ink'] : []), '--scale', how.scale];
+const previewarguments = (how) => [
+  ...(how.ink ? ['--ink'] : []),
+  '--scale', how.scale,
+  ...panelarguments(how),
+];
 
 // bmp4c's output without its banner and prompts: its message.
 const converted = (out) => out.split('\n').slice(3).join('\n').trim();
 
+// A usage error is its first line; the second only points to --help.
+const firstline = (text) => text.trim().split('\n')[0];
+
 // The whole path for one picture: bmp4c-grey unless it is a 4-bit bitmap,
-// then bmp4c answering its own dialogue, then bmp4c-preview. The first
-// refusal ends it, with the program's own message.
+// then bmp4c, then bmp4c-preview, each with its names as arguments. The
+// first refusal ends it, with the program's own message.
 async function convertpicture(picture, how) {
   const stem = picture.name.replace(/\.[^.]*$/, '') || picture.name;
   let bitmap = picture.name;
   let bitmapbytes = picture.bytes;
   const commands = [];
+  const command = (program, args) => commands.push([program, ...args].map(shellword).join(' '));
   if (!isfourbit(picture.bytes)) {
     bitmap = stem + '.bmp' === picture.name ? stem + '.grey.bmp' : stem + '.bmp';
     const args = [...greyarguments(how), picture.name, bitmap];
     const grey = await run(Bmp4cGrey, args, { [picture.name]: picture.bytes }, [bitmap]);
-    if (grey.status !== 0) return { message: grey.err.trim() };
+    if (grey.status !== 0) return { message: firstline(grey.err) };
     bitmapbytes = grey.files[bitmap];
-    commands.push(['bmp4c-grey', ...args].map(shellword).join(' '));
+    command('bmp4c-grey', args);
   }
   const header = stem + '.h';
-  const answers = `${quoted(bitmap)} ${quoted(header)}`;
-  const bmp4c = await run(Bmp4c, [], { [bitmap]: bitmapbytes }, [header], answers + '\n');
+  const bmp4c = await run(Bmp4c, [bitmap, header], { [bitmap]: bitmapbytes }, [header]);
   if (bmp4c.status !== 0) return { message: converted(bmp4c.out) };
-  commands.push(`printf '%s\\n' ${shellword(answers)} | bmp4c`);
+  command('bmp4c', [bitmap, header]);
   const png = stem + '.preview.png';
-  const previewargs = [...previewarguments(how), header, png];
+  const previewargs = [...previewarguments(how), header];
   const preview = await run(Bmp4cPreview, previewargs, { [header]: bmp4c.files[header] }, [png]);
-  commands.push(['bmp4c-preview', ...previewargs].map(shellword).join(' '));
+  command('bmp4c-preview', previewargs);
   return {
     bitmap,
     bitmapbytes,
     header,
     headerbytes: bmp4c.files[header],
-    png: preview.files[png],
+    png,
+    pngbytes: preview.files[png],
     note: preview.err.trim(),
-    message: preview.status !== 0 ? preview.err.trim() : '',
+    message: preview.status !== 0 ? firstline(preview.err) : '',
     commands: commands.join('\n'),
   };
 }
@@ -126,6 +188,14 @@ function showbytes(key, element, bytes, type) {
   element.hidden = !bytes;
 }
 
+// A download link for bytes the page made, named as the command line names
+// the file.
+function offer(key, link, name, bytes, type) {
+  showbytes(key, link, bytes, type);
+  link.download = name;
+  link.textContent = `Download ${name}`;
+}
+
 function showresult(result) {
   const failed = Boolean(result.message);
   $('message').textContent = result.message;
@@ -133,16 +203,32 @@ function showresult(result) {
   $('output').hidden = failed;
   $('note').textContent = result.note || '';
   $('note').hidden = failed || !result.note;
-  showbytes('preview', $('preview'), failed ? null : result.png, 'image/png');
-  showbytes('header', $('downloadheader'), failed ? null : result.headerbytes, 'text/plain');
-  showbytes('bitmap', $('downloadbitmap'), failed ? null : result.bitmapbytes, 'image/bmp');
-  if (failed) return;
+  $('previewfigure').classList.toggle('framed', options().ink);
+  showbytes('preview', $('preview'), failed ? null : result.pngbytes, 'image/png');
+  if (failed) {
+    showbytes('header', $('downloadheader'), null);
+    showbytes('bitmap', $('downloadbitmap'), null);
+    showbytes('png', $('downloadpreview'), null);
+    return;
+  }
   $('header').value = new TextDecoder().decode(result.headerbytes);
-  $('downloadheader').download = result.header;
-  $('downloadheader').textContent = `Download ${result.header}`;
-  $('downloadbitmap').download = result.bitmap;
-  $('downloadbitmap').textContent = `Download ${result.bitmap}`;
+  offer('header', $('downloadheader'), result.header, result.headerbytes, 'text/plain');
+  offer('bitmap', $('downloadbitmap'), result.bitmap, result.bitmapbytes, 'image/bmp');
+  offer('png', $('downloadpreview'), result.png, result.pngbytes, 'image/png');
   $('commands').textContent = result.commands;
+}
+
+// An image at exactly its own pixels, one to a device pixel: the preview,
+// whose scale is in the PNG already.
+function showexactly(img) {
+  img.style.width = `${img.naturalWidth / window.devicePixelRatio}px`;
+}
+
+// A picture enlarged to its box is drawn sharp, pixel by pixel; one shrunk
+// into it, smooth.
+function showpicture(img) {
+  const drawn = img.getBoundingClientRect().width * window.devicePixelRatio;
+  img.style.imageRendering = drawn > img.naturalWidth ? 'pixelated' : 'auto';
 }
 
 // Lets the page paint before a program runs: the programs run on the
@@ -152,7 +238,27 @@ const painted = () => new Promise((done) => requestAnimationFrame(() => setTimeo
 let picture = null;
 let conversions = 0;
 
+// A scale out of range is said beside its field, and the last result stays.
+function scaleread() {
+  const scale = $('scale').value;
+  const good = /^[0-9]+$/.test(scale) && Number(scale) >= 1 && Number(scale) <= 64;
+  $('scalemessage').textContent = good ? '' : 'The scale is a whole number from 1 to 64.';
+  $('scalemessage').hidden = good;
+  return good;
+}
+
+// The grey's own options do nothing to a 4-bit bitmap, which goes straight
+// to bmp4c.
+function showgreying() {
+  const fourbit = Boolean(picture) && isfourbit(picture.bytes);
+  for (const id of ['dither', 'fit', 'fitwidth', 'fitheight', 'even']) $(id).disabled = fourbit;
+  $('greynote').hidden = !fourbit;
+}
+
 async function convert() {
+  showtable();
+  if (!scaleread()) return;
+  keepoptions();
   if (!picture) return;
   const ticket = ++conversions; // a later change of option supersedes this run
   $('result').dataset.state = 'working';
@@ -179,16 +285,18 @@ async function take(file) {
   if (!file) return;
   picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
   showbytes('original', $('original'), picture.bytes, file.type);
+  showgreying();
   await convert();
 }
 
 async function drawpasted() {
+  if (!scaleread()) return;
   const how = options();
   const args = [...previewarguments(how), 'pasted.h', 'pasted.png'];
   const text = new TextEncoder().encode($('pasted').value);
   const preview = await run(Bmp4cPreview, args, { 'pasted.h': text }, ['pasted.png']);
   const failed = preview.status !== 0;
-  $('pastemessage').textContent = preview.err.trim();
+  $('pastemessage').textContent = failed ? firstline(preview.err) : preview.err.trim();
   $('pastemessage').className = failed ? 'message' : 'note';
   $('pastemessage').hidden = !preview.err;
   showbytes('pasted', $('pastepreview'), failed ? null : preview.files['pasted.png'], 'image/png');
@@ -196,9 +304,31 @@ async function drawpasted() {
 }
 
 $('picture').addEventListener('change', () => take($('picture').files[0]));
-for (const id of ['display', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'scale']) {
-  $(id).addEventListener('change', convert);
-}
+// A panel left at the display's default follows the display.
+let displayed = $('display').value;
+$('display').addEventListener('change', () => {
+  const before = displayed === 'ink' ? 'srgb' : 'linear';
+  displayed = $('display').value;
+  if ($('panel').value === before) $('panel').value = displayed === 'ink' ? 'srgb' : 'linear';
+});
+for (const name of fields) $(name).addEventListener('change', convert);
+$('reset').addEventListener('click', () => {
+  try {
+    localStorage.removeItem(stored);
+  } catch {
+    // Nothing was kept.
+  }
+  setoptions(defaults);
+  displayed = defaults.display;
+  convert();
+});
+$('preview').addEventListener('load', () => showexactly($('preview')));
+$('original').addEventListener('load', () => showpicture($('original')));
+window.addEventListener('resize', () => {
+  if (!$('original').hidden) showpicture($('original'));
+});
+setoptions(keptoptions());
+displayed = $('display').value;
 // The clipboard's own call where the browser allows it from a file;
 // otherwise the selected text is copied the older way.
 $('copy').addEventListener('click', async () => {

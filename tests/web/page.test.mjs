@@ -1,10 +1,11 @@
 // bmp4c.html as a person uses it: opened from disk in Debian's Chromium
 // through playwright-core, driven through its file input, controls and
 // buttons. Everything it offers must be, byte for byte (the preview pixel
-// for pixel), what the programs make on the command line, and it must make
-// no request and log no error. It prints how long a small and a large
-// picture take, and asserts neither. Exits with 77 (skipped) when the page,
-// Chromium or playwright-core is missing.
+// for pixel), what the programs make on the command line, and so must the
+// command lines it shows, run in a shell; it must make no request and log
+// no error. It prints how long a small and a large picture take, and
+// asserts neither. Exits with 77 (skipped) when the page, Chromium or
+// playwright-core is missing.
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -76,45 +77,68 @@ function png(width, height) {
   return Buffer.concat([signature, chunk('IHDR', header), chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
 }
 
-// What the programs make on the command line, in a folder of their own.
-function native(name, bytes, how) {
+// The options a case gives, in full (the page remembers the last ones); the
+// panel is the display's default unless given.
+const options = (how) => ({ ink: false, panel: how.ink ? 'srgb' : 'linear', table: '', dither: false, fit: '', even: false, scale: '4', ...how });
+
+// What the programs make on the command line, in a folder of their own. The
+// panel is given where it is not the programs' default for the display.
+function native(name, bytes, given) {
+  const how = options(given);
   const folder = fs.mkdtempSync(path.join(work, 'native-'));
   const stem = name.replace(/\.[^.]*$/, '');
   fs.writeFileSync(path.join(folder, name), bytes);
-  const run = (program, args, input) =>
-    spawnSync(path.join(programs, program), args, { cwd: folder, input, encoding: 'latin1' });
+  const run = (program, args) => spawnSync(path.join(programs, program), args, { cwd: folder, encoding: 'latin1' });
+  const light = how.panel === 'table' ? how.table : how.panel;
+  const panel = light === (how.ink ? 'srgb' : 'linear') ? [] : ['--panel', light];
   let bitmapname = name;
   if (how.grey) {
     bitmapname = `${stem}.bmp`;
     const args = [...(how.ink ? ['--ink'] : []), ...(how.dither ? ['--dither'] : [])];
     if (how.fit) args.push('--fit', how.fit);
     if (how.even) args.push('--even');
-    const grey = run('bmp4c-grey', [...args, name, bitmapname]);
-    if (grey.status !== 0) return { message: grey.stderr.trim() };
+    const grey = run('bmp4c-grey', [...args, ...panel, name, bitmapname]);
+    if (grey.status !== 0) return { message: grey.stderr.split('\n')[0] };
   }
-  const bmp4c = run('bmp4c', [], `${bitmapname} ${stem}.h\n`);
+  const bmp4c = run('bmp4c', [bitmapname, `${stem}.h`]);
   if (bmp4c.status !== 0) return { message: bmp4c.stdout.split('\n').slice(3).join('\n').trim() };
-  run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', '4', `${stem}.h`]);
+  run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', how.scale, ...panel, `${stem}.h`]);
   const read = (file) => fs.readFileSync(path.join(folder, file));
   return { bitmap: read(bitmapname), header: read(`${stem}.h`), png: read(`${stem}.preview.png`) };
 }
 
+// The command lines the page shows, run by a shell in a folder that holds the picture alone: the
+// files they leave.
+function shown(name, bytes, commands) {
+  const folder = fs.mkdtempSync(path.join(work, 'shown-'));
+  fs.writeFileSync(path.join(folder, name), bytes);
+  execFileSync('sh', ['-e', '-c', commands], { cwd: folder, env: { ...process.env, PATH: `${programs}:${process.env.PATH}` }, stdio: 'ignore' });
+  return (file) => fs.readFileSync(path.join(folder, file));
+}
+
 let browser, page, fileurl;
 const requests = [], errors = [];
+const launch = {
+  executablePath: chromiumpath,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'],
+};
 
-before(async () => {
-  browser = await playwright.chromium.launch({
-    executablePath: chromiumpath,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-  page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
-  fileurl = pathToFileURL(pagefile).href;
-  page.on('request', (r) => {
+// A page of its own, watched for requests and errors.
+async function openpage(settings) {
+  const opened = await (await browser.newContext(settings)).newPage();
+  opened.on('request', (r) => {
     if (r.url() !== fileurl && !r.url().startsWith('blob:') && !r.url().startsWith('data:')) requests.push(r.url());
   });
-  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
-  page.on('pageerror', (e) => errors.push(String(e)));
-  await page.goto(fileurl);
+  opened.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
+  opened.on('pageerror', (e) => errors.push(String(e)));
+  await opened.goto(fileurl);
+  return opened;
+}
+
+before(async () => {
+  browser = await playwright.chromium.launch(launch);
+  fileurl = pathToFileURL(pagefile).href;
+  page = await openpage({ viewport: { width: 1280, height: 900 } });
 });
 
 after(async () => {
@@ -122,42 +146,69 @@ after(async () => {
   fs.rmSync(work, { recursive: true, force: true });
 });
 
-async function setoptions(how) {
-  await page.selectOption('#display', how.ink ? 'ink' : 'light');
-  await page.setChecked('#dither', Boolean(how.dither));
-  await page.setChecked('#fit', Boolean(how.fit));
-  const [width, height] = (how.fit || '128x64').split('x');
-  await page.fill('#fitwidth', width);
-  await page.fill('#fitheight', height);
-  await page.setChecked('#even', Boolean(how.even));
-  await page.fill('#scale', '4');
-  await page.press('#scale', 'Tab');
+// A control set as a person sets it; one that is disabled while a 4-bit
+// bitmap is shown is set as the next picture will find it.
+async function setcontrol(on, id, value) {
+  if (await on.isDisabled(`#${id}`)) {
+    await on.evaluate(([i, v]) => {
+      const element = document.getElementById(i);
+      if (element.type === 'checkbox') element.checked = v;
+      else element.value = v;
+    }, [id, value]);
+  } else if (typeof value === 'boolean') {
+    await on.setChecked(`#${id}`, value);
+  } else {
+    await on.fill(`#${id}`, value);
+  }
 }
 
-// Chooses the file through the page's input and waits for its result: the
-// time it took, and what the page offers.
-async function choose(name, bytes, how) {
-  await setoptions(how);
-  const file = path.join(work, name);
-  fs.writeFileSync(file, bytes);
-  const started = Date.now();
-  await page.setInputFiles('#picture', file);
-  await page.waitForFunction(
+async function setoptions(given, on = page) {
+  const how = options(given);
+  await on.selectOption('#display', how.ink ? 'ink' : 'light');
+  await on.selectOption('#panel', how.panel);
+  if (how.panel === 'table') await on.fill('#table', how.table);
+  const [width, height] = (how.fit || '128x64').split('x');
+  for (const [id, value] of [['dither', how.dither], ['fit', Boolean(how.fit)], ['fitwidth', width], ['fitheight', height], ['even', how.even], ['scale', how.scale]]) {
+    await setcontrol(on, id, value);
+  }
+  await on.press('#scale', 'Tab');
+}
+
+async function finished(name, on = page) {
+  await on.waitForFunction(
     (n) => document.getElementById('status').textContent.startsWith(`${n}: done`) ||
       document.getElementById('status').textContent === `${n} was refused.`,
     name,
     { timeout: 60000 },
   );
+}
+
+async function download(link, on = page) {
+  const [file] = await Promise.all([on.waitForEvent('download'), on.click(link)]);
+  return { name: file.suggestedFilename(), bytes: fs.readFileSync(await file.path()) };
+}
+
+// Chooses the file through the page's input and waits for its result: the
+// time it took, and what the page offers.
+async function choose(name, bytes, how, on = page) {
+  if (how) await setoptions(how, on);
+  const file = path.join(work, name);
+  fs.writeFileSync(file, bytes);
+  const started = Date.now();
+  await on.setInputFiles('#picture', file);
+  await finished(name, on);
   const took = Date.now() - started;
-  if (await page.isVisible('#message')) {
-    assert.equal(await page.isVisible('#downloadheader'), false, 'a refusal offers no download');
-    return { took, message: await page.textContent('#message') };
+  if (await on.isVisible('#message')) {
+    assert.equal(await on.isVisible('#downloadheader'), false, 'a refusal offers no download');
+    return { took, message: await on.textContent('#message') };
   }
-  const download = async (link) => {
-    const [file] = await Promise.all([page.waitForEvent('download'), page.click(link)]);
-    return { name: file.suggestedFilename(), bytes: fs.readFileSync(await file.path()) };
+  return {
+    took,
+    header: await download('#downloadheader', on),
+    bitmap: await download('#downloadbitmap', on),
+    png: await download('#downloadpreview', on),
+    commands: await on.textContent('#commands'),
   };
-  return { took, header: await download('#downloadheader'), bitmap: await download('#downloadbitmap') };
 }
 
 // Whether an image on the page holds the pixels of a PNG made natively.
@@ -184,34 +235,108 @@ async function samepixels(selector, pngbytes) {
 
 // clang-format off
 const fivebythree = bitmap(5, 3, [0xab, 0xcd, 0xef, 0xff, 0x56, 0x78, 0x9f, 0xff, 0x01, 0x23, 0x4f, 0xff]);
+const adafruit = '0,1,2,3,4,5,6,7,8,16,24,32,47,56,63';
 const cases = [
   { proves: 'the sample goes straight to bmp4c', name: 'sample.bmp', bytes: fs.readFileSync(path.join(source, 'sample.bmp')), how: {} },
   { proves: 'an odd width, ink drawn', name: 'five.bmp', bytes: fivebythree, how: { ink: true } },
-  { proves: 'a top-down bitmap', name: 'topdown.bmp', bytes: bitmap(5, -3, [0x01, 0x23, 0x4f, 0xff, 0x56, 0x78, 0x9f, 0xff, 0xab, 0xcd, 0xef, 0xff]), how: {} },
+  { proves: 'a top-down bitmap, at scale 1', name: 'topdown.bmp', bytes: bitmap(5, -3, [0x01, 0x23, 0x4f, 0xff, 0x56, 0x78, 0x9f, 0xff, 0xab, 0xcd, 0xef, 0xff]), how: { scale: '1' } },
   { proves: 'a bitmap cut short: bmp4c\'s message', name: 'cut.bmp', bytes: fivebythree.subarray(0, 125), how: {} },
-  { proves: 'a colour PNG with transparency, light', name: 'cutout.png', bytes: fs.readFileSync(picture('cutout.png')), how: { grey: true } },
-  { proves: 'the same for ink', name: 'cutout-ink.png', bytes: fs.readFileSync(picture('cutout.png')), how: { grey: true, ink: true } },
-  { proves: 'dithered and fitted, light', name: 'wash.png', bytes: png(90, 50), how: { grey: true, dither: true, fit: '48x31' } },
+  { proves: 'a colour PNG with transparency, light, unfitted', name: 'cutout.png', bytes: fs.readFileSync(picture('cutout.png')), how: { grey: true } },
+  { proves: 'the same for ink, on a linear panel', name: 'cutout-ink.png', bytes: fs.readFileSync(picture('cutout.png')), how: { grey: true, ink: true, panel: 'linear' } },
+  { proves: 'dithered and fitted, light, sRGB-even', name: 'wash.png', bytes: png(90, 50), how: { grey: true, dither: true, fit: '48x31', panel: 'srgb' } },
   { proves: 'dithered, fitted and made even, ink', name: 'photo.jpg', bytes: fs.readFileSync(picture('photo.jpg')), how: { grey: true, ink: true, dither: true, fit: '45x30', even: true } },
+  { proves: 'your table, typed with blanks, dithered: the same as the command line\'s --panel', name: 'table.png', bytes: png(40, 20), how: { grey: true, dither: true, fit: '32x16', panel: 'table', table: adafruit.replace(/,/g, ', ') } },
+  { proves: 'a table of 14 numbers: bmp4c-grey\'s message', name: 'badtable.png', bytes: png(8, 8), how: { grey: true, panel: 'table', table: '1,2,3,4,5,6,7,8,9,10,11,12,13,14' } },
   { proves: 'not a picture: bmp4c-grey\'s message', name: 'notes.png', bytes: Buffer.from('no picture\n'), how: { grey: true } },
   { proves: 'over the limit: refused from its header', name: 'huge.pgm', bytes: Buffer.from('P5\n8193 8192\n255\n'), how: { grey: true } },
 ];
 // clang-format on
 
-test('every result is what the command line makes', async () => {
+test('every result is what the command line makes, and what the command lines shown make', async () => {
   for (const c of cases) {
-    const want = native(c.name, c.bytes, c.how);
+    const want = native(c.name, c.bytes, { ...c.how, table: (c.how.table || '').replace(/ /g, '') });
     const got = await choose(c.name, c.bytes, c.how);
     if (want.message) {
       assert.equal(got.message, want.message, c.proves);
       continue;
     }
     const stem = c.name.replace(/\.[^.]*$/, '');
-    assert.equal(got.header.name, `${stem}.h`, c.proves);
-    assert.deepEqual(got.header.bytes, want.header, c.proves);
-    assert.equal(got.bitmap.name, c.how.grey ? `${stem}.bmp` : c.name, c.proves);
-    assert.deepEqual(got.bitmap.bytes, want.bitmap, c.proves);
+    assert.deepEqual([got.header.name, got.bitmap.name, got.png.name], [`${stem}.h`, c.how.grey ? `${stem}.bmp` : c.name, `${stem}.preview.png`], c.proves);
+    assert.deepEqual([got.header.bytes, got.bitmap.bytes, got.png.bytes], [want.header, want.bitmap, want.png], c.proves);
     assert.ok(await samepixels('#preview', want.png), `${c.proves}: the preview`);
+    const made = shown(c.name, c.bytes, got.commands);
+    assert.deepEqual([made(`${stem}.h`), made(got.bitmap.name), made(`${stem}.preview.png`)], [want.header, want.bitmap, want.png], `${c.proves}: ${got.commands}`);
+  }
+});
+
+test('a 640 x 480 picture on a first visit gives the display\'s 128 x 64', async () => {
+  const fresh = await openpage({ viewport: { width: 1280, height: 900 } });
+  const got = await choose('logo.png', png(640, 480), null, fresh);
+  assert.match(got.header.bytes.toString(), /^#define WIDTH 128\n#define HEIGHT 64\n/);
+  assert.match(got.commands, /^bmp4c-grey --fit 128x64 logo\.png logo\.bmp\nbmp4c logo\.bmp logo\.h\n/);
+  await fresh.context().close();
+});
+
+test('the options are remembered across a reload, and reset', async () => {
+  const kept = { ink: true, panel: 'table', table: adafruit, dither: true, fit: '96x48', even: true, scale: '2' };
+  await setoptions(kept);
+  const read = () => page.evaluate(() => ['display', 'panel', 'table', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'scale'].map((id) => {
+    const element = document.getElementById(id);
+    return element.type === 'checkbox' ? element.checked : element.value;
+  }));
+  await page.reload();
+  assert.deepEqual(await read(), ['ink', 'table', adafruit, true, true, '96', '48', true, '2']);
+  await page.click('#reset');
+  await page.reload();
+  assert.deepEqual(await read(), ['light', 'linear', '', false, true, '128', '64', false, '4']);
+});
+
+test('the preview is shown at its scale in device pixels, and a bad scale keeps the last result', async () => {
+  const sharp = await openpage({ viewport: { width: 1280, height: 900 }, deviceScaleFactor: 2 });
+  for (const scale of ['1', '4']) {
+    await choose('wide.png', png(70, 46), { grey: true, scale }, sharp);
+    const [natural, drawn] = await sharp.evaluate(() => [document.getElementById('preview').naturalWidth, document.getElementById('preview').clientWidth * window.devicePixelRatio]);
+    assert.deepEqual([natural, drawn], [70 * Number(scale), 70 * Number(scale)], `scale ${scale}`);
+  }
+  const header = await sharp.inputValue('#header');
+  const runs = await sharp.getAttribute('#result', 'data-runs');
+  await sharp.fill('#scale', '65');
+  await sharp.press('#scale', 'Tab');
+  await sharp.waitForSelector('#scalemessage:not([hidden])');
+  assert.equal(await sharp.textContent('#scalemessage'), 'The scale is a whole number from 1 to 64.');
+  assert.deepEqual([await sharp.isVisible('#output'), await sharp.isVisible('#message'), await sharp.inputValue('#header'), await sharp.getAttribute('#result', 'data-runs')], [true, false, header, runs]);
+  await sharp.context().close();
+});
+
+test('a 4-bit bitmap disables the grey\'s options, and says why', async () => {
+  const greying = () => page.evaluate(() => ['dither', 'fit', 'fitwidth', 'fitheight', 'even'].map((id) => document.getElementById(id).disabled));
+  await choose('five.bmp', fivebythree, {});
+  assert.deepEqual(await greying(), [true, true, true, true, true]);
+  assert.ok(await page.isVisible('#greynote'));
+  await choose('wash.png', png(20, 10), { grey: true });
+  assert.deepEqual(await greying(), [false, false, false, false, false]);
+  assert.equal(await page.isVisible('#greynote'), false);
+});
+
+test('at 400 and 1280 pixels wide, no label is parted from its field and nothing runs off', async () => {
+  for (const width of [400, 1280]) {
+    const narrow = await openpage({ viewport: { width, height: 900 } });
+    await narrow.selectOption('#panel', 'table');
+    // A label is parted from its field when its words and the field stand on different lines; the
+    // legend, when its words take two.
+    const [scrolled, parted] = await narrow.evaluate(() => {
+      const words = (element) => {
+        const range = document.createRange();
+        range.selectNode([...element.childNodes].find((n) => n.nodeType === Node.TEXT_NODE && n.textContent.trim()));
+        return range;
+      };
+      const apart = (a, b) => a.bottom <= b.top || b.bottom <= a.top;
+      const labels = [...document.querySelectorAll('fieldset label')].filter((l) => apart(words(l).getBoundingClientRect(), l.querySelector('input, select').getBoundingClientRect()));
+      const legend = document.querySelector('legend');
+      return [document.documentElement.scrollWidth, [...labels, ...(words(legend).getClientRects().length > 1 ? [legend] : [])].map((l) => l.textContent.trim())];
+    });
+    assert.deepEqual([scrolled <= width, parted], [true, []], `${width} pixels`);
+    await narrow.context().close();
   }
 });
 
@@ -233,7 +358,7 @@ test('a pasted header is drawn, and a bad item named', async () => {
     [drawn.header.toString().replace('char bitmap[] =', 'static const unsigned char logo[] = /* drawn */'), ''],
     ['#define WIDTH 2\n#define HEIGHT 2\nchar bitmap[] = {\n0x00,\n 0x1g,};\n', 'bmp4c-preview: pasted.h:5: "0x1g" is not a hex byte'],
   ]) {
-    await page.selectOption('#display', 'light');
+    await setoptions({});
     await page.fill('#pasted', text);
     await page.click('#draw');
     if (message) {
