@@ -776,6 +776,7 @@ const Twin twins[] = {
   {"a JPEG shrunk and dithered: the same bitmap", "bmp4c-grey --dither --fit 64x40 photo.jpg", "photo.bmp", 0},
   {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp", 0},
   {"a palette and a 16-bit PNG", "bmp4c-grey palette.png && bmp4c-grey deep.png", "palette.bmp deep.bmp", 0},
+  {"a panel's table, dithered, and its preview", "bmp4c-grey --dither --fit=40x20 --panel 0,1,2,3,4,5,6,7,8,16,24,32,47,56,63 photo.jpg && bmp4c photo.bmp photo.h && bmp4c-preview --panel=0,1,2,3,4,5,6,7,8,16,24,32,47,56,63 photo.h", "photo.bmp photo.h photo.preview.png", 0},
   {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp", 1},
   {"names in three scripts, the bitmaps by their default names, beside the pictures", "bmp4c-grey '{Grüße/rosé.png}' && bmp4c-grey 日本.png && bmp4c Ελληνικά.bmp 日本.h && bmp4c-preview 日本.h", "Grüße/rosé.bmp 日本.bmp 日本.h 日本.preview.png", 0},
   {"the dialogue, a name in Greek and one in Japanese", "printf '%s\\n' 'Ελληνικά.bmp 日本.h' | bmp4c", "日本.h", 0},
