@@ -2,10 +2,7 @@
 // the grey as the README's path makes it (fitted to 64 x 32 and dithered),
 // or, for an input of odd length, plain and at the picture's own size.
 #include "../../src/grey/levels.hpp"
-
-#include <cstdio>
-#include <filesystem>
-#include <unistd.h>
+#include "scratch.hpp"
 
 namespace bmp4cgrey {
 struct refused {};
@@ -17,11 +14,7 @@ void fail(const std::string &, const std::string &) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace bmp4cgrey;
-  static const std::string name =
-      std::filesystem::temp_directory_path() / ("bmp4c-fuzz-grey-" + std::to_string(getpid()));
-  std::FILE *file = std::fopen(name.c_str(), "wb");
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  const std::string name = scratchfile("grey", data, size);
   try {
     const picture image = readpicture(name);
     greying how;

@@ -1,10 +1,7 @@
 // bmp4c-preview on untrusted bytes: a header read from a file of them, and
 // its picture drawn as a PNG into a scratch file.
 #include "../../src/preview/png_writer.hpp"
-
-#include <cstdio>
-#include <filesystem>
-#include <unistd.h>
+#include "scratch.hpp"
 
 namespace bmp4cpreview {
 struct refused {};
@@ -16,11 +13,7 @@ void fail(const std::string &, const std::string &) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace bmp4cpreview;
-  static const std::string name =
-      std::filesystem::temp_directory_path() / ("bmp4c-fuzz-header-" + std::to_string(getpid()));
-  std::FILE *file = std::fopen(name.c_str(), "wb");
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  const std::string name = scratchfile("header", data, size);
   try {
     writepng(name + ".png", readheaderfile(name), {});
   } catch (const refused &) {

@@ -3,10 +3,9 @@
 // starts it.
 #include "../../src/bmp_intake.hpp"
 #include "../../src/source_writer.hpp"
+#include "scratch.hpp"
 
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 
 namespace bmp4c {
 struct refused {};
@@ -18,11 +17,7 @@ void fail(const char *) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   using namespace bmp4c;
-  static const std::string name =
-      std::filesystem::temp_directory_path() / ("bmp4c-fuzz-intake-" + std::to_string(getpid()));
-  std::FILE *file = std::fopen(name.c_str(), "wb");
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  const std::string name = scratchfile("intake", data, size);
   std::free(bmpdata);
   bmpdata = nullptr;
   bmpheader = {};
