@@ -56,9 +56,11 @@ void skipbytes(void *user, int n) {
   from.position = to;
 }
 
+// A seek clears the stream's end-of-file flag, so the position tells; the
+// flag still does for a file whose size is not known.
 int atend(void *user) {
   const auto &from = *static_cast<source *>(user);
-  return from.position >= from.size || std::ferror(from.file) != 0;
+  return from.position >= from.size || std::feof(from.file) != 0 || std::ferror(from.file) != 0;
 }
 
 constexpr stbi_io_callbacks callbacks = {readbytes, skipbytes, atend};
@@ -123,10 +125,14 @@ std::int64_t bmpside(const head &h, int side) {
   return value < 0 && side == 1 ? -std::int64_t{value} : value;
 }
 
-// The sides where the header holds them at a fixed place (0 x 0 when it
-// does not): a picture without pixels is refused before a decoder sees it.
+// The bytes a PNG, a GIF or a bitmap needs to give its sides, which its
+// header holds at a fixed place: a picture without pixels is refused
+// before a decoder sees it. 0 for the other formats.
+std::size_t sidesend(const head &h) {
+  return h.is(png) ? 24 : h.is(gif) ? 10 : h.is(bmp) ? 26 : 0;
+}
+
 std::array<std::int64_t, 2> fixedsides(const head &h) {
-  if (h.size < 30) return {0, 0};
   if (h.is(png)) return {h.be32(16), h.be32(20)};
   if (h.is(gif)) return {h.le(6, 2), h.le(8, 2)};
   if (h.is(bmp)) return {bmpside(h, 0), bmpside(h, 1)};
@@ -230,10 +236,9 @@ picture readpicture(const std::string &name) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
   const head h = readhead(from);
   if (isrlebitmap(h.bytes.data(), h.size)) return readrle(name, from, h);
+  if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");
   const auto [fixedwidth, fixedheight] = fixedsides(h);
-  if ((h.is(png) || h.is(gif) || h.is(bmp)) && (fixedwidth == 0 || fixedheight == 0)) {
-    fail(name, h.size < 30 ? "is cut short: the file ends before its last pixel" : "has no pixels");
-  }
+  if (sidesend(h) > 0 && (fixedwidth == 0 || fixedheight == 0)) fail(name, "has no pixels");
   int width = 0, height = 0, channels = 0;
   if (stbi_info_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels) == 0) {
     refuse(name, from, h, false);
