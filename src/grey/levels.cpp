@@ -51,16 +51,16 @@ struct scale {
 
 scale makescale(const picture &image, const greying &how) {
   scale s{lineartable(image.largestsample), {}, {}, {}, how.ink ? lightone : 0};
-  for (int k = 0; k < levels; ++k) {
-    s.light[static_cast<std::size_t>(k)] =
-        fixed(how.light.light[static_cast<std::size_t>(k)], lightone);
-    if (k > 0 && how.light.light[static_cast<std::size_t>(k)] ==
-                     how.light.light[static_cast<std::size_t>(k - 1)])
-      continue;
-    if (k > 0)
-      s.starts.push_back(
-          fixed(tolinear(bmp4cshared::midpoint(how.light, s.choosable.back(), k)), lightone));
-    s.choosable.push_back(k);
+  const auto &light = how.light.light;
+  for (std::size_t k = 0; k < light.size(); ++k) {
+    s.light[k] = fixed(light[k], lightone);
+    if (k > 0 && light[k] == light[k - 1]) continue; // equal light: the lower level serves
+    const int level = static_cast<int>(k);
+    if (k > 0) {
+      const double half = bmp4cshared::midpoint(how.light, s.choosable.back(), level);
+      s.starts.push_back(fixed(tolinear(half), lightone));
+    }
+    s.choosable.push_back(level);
   }
   return s;
 }
