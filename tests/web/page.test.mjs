@@ -211,6 +211,10 @@ async function choose(name, bytes, how, on = page) {
   };
 }
 
+// Whether the picture is drawn so, once it has loaded: sharp (pixelated) or smooth (auto).
+const drawn = (rendering) =>
+  page.waitForFunction((r) => document.getElementById('original').style.imageRendering === r, rendering, { timeout: 10000 }).then(() => true, () => false);
+
 // Whether an image on the page holds the pixels of a PNG made natively.
 async function samepixels(selector, pngbytes) {
   return page.evaluate(
@@ -264,6 +268,7 @@ test('every result is what the command line makes, and what the command lines sh
     assert.deepEqual([got.header.name, got.bitmap.name, got.png.name], [`${stem}.h`, c.how.grey ? `${stem}.bmp` : c.name, `${stem}.preview.png`], c.proves);
     assert.deepEqual([got.header.bytes, got.bitmap.bytes, got.png.bytes], [want.header, want.bitmap, want.png], c.proves);
     assert.ok(await samepixels('#preview', want.png), `${c.proves}: the preview`);
+    assert.equal(await page.$eval('#previewfigure', (f) => f.classList.contains('framed')), Boolean(c.how.ink), `${c.proves}: framed for ink`);
     const made = shown(c.name, c.bytes, got.commands);
     assert.deepEqual([made(`${stem}.h`), made(got.bitmap.name), made(`${stem}.preview.png`)], [want.header, want.bitmap, want.png], `${c.proves}: ${got.commands}`);
   }
@@ -312,6 +317,7 @@ test('a 4-bit bitmap disables the grey\'s options, and says why', async () => {
   const greying = () => page.evaluate(() => ['dither', 'fit', 'fitwidth', 'fitheight', 'even'].map((id) => document.getElementById(id).disabled));
   await choose('five.bmp', fivebythree, {});
   assert.deepEqual(await greying(), [true, true, true, true, true]);
+  assert.ok(await drawn('pixelated'), 'a small picture enlarged is drawn sharp');
   assert.ok(await page.isVisible('#greynote'));
   await choose('wash.png', png(20, 10), { grey: true });
   assert.deepEqual(await greying(), [false, false, false, false, false]);
@@ -382,6 +388,7 @@ test('how long a small and a large picture take', async () => {
   }
   const big = await choose(name, large, { grey: true, fit: '256x128' });
   console.log(`6000 x 4000 ${name}, --fit 256x128: ${big.took} ms from the choice to the result`);
+  assert.ok(await drawn('auto'), 'a large picture shrunk is drawn smooth');
   const shot = process.env.BMP4C_SCREENSHOT;
   if (shot) {
     await choose('cutout.png', fs.readFileSync(picture('cutout.png')), { grey: true, dither: true, fit: '128x64' });
