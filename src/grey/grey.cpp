@@ -17,7 +17,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string_view>
 
 #ifndef BMP4C_STB_VERSION
@@ -104,17 +103,13 @@ std::string bmpname(const std::string &image) {
 request readarguments(int argc, char **argv) {
   request asked;
   const commandline line = readcommandline(thisprogram, argc, argv);
-  std::optional<std::string> light;
   for (const auto &[option, value] : line.options) {
     asked.how.ink |= option == "--ink";
     asked.how.dither |= option == "--dither";
     asked.how.even |= option == "--even";
     if (option == "--fit") readfit(value, asked.how);
-    if (option == "--panel") light = value;
   }
-  asked.how.light = defaultpanel(asked.how.ink);
-  const std::string why = light ? readpanel(*light, asked.how.light) : "";
-  if (!why.empty()) usageerror(thisprogram, why);
+  asked.how.light = panelof(thisprogram, line, asked.how.ink);
   if (line.names.empty() || line.names.size() > 2) {
     usageerror(thisprogram, "give a picture, and at most one BMP");
   }

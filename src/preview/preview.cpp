@@ -17,7 +17,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <optional>
 #include <string_view>
 
 namespace bmp4cpreview {
@@ -85,15 +84,11 @@ void noteoddwidth(const std::string &header, const image &picture) {
 request readarguments(int argc, char **argv) {
   request asked;
   const commandline line = readcommandline(thisprogram, argc, argv);
-  std::optional<std::string> light;
   for (const auto &[option, value] : line.options) {
     asked.ink |= option == "--ink";
     if (option == "--scale") asked.how.scale = readscale(value);
-    if (option == "--panel") light = value;
   }
-  panel drawn = defaultpanel(asked.ink);
-  const std::string why = light ? readpanel(*light, drawn) : "";
-  if (!why.empty()) usageerror(thisprogram, why);
+  const panel drawn = panelof(thisprogram, line, asked.ink);
   // Digit d is level d, or for ink level 15 - d.
   for (int d = 0; d < panellevels; ++d)
     asked.how.greys[static_cast<std::size_t>(d)] =

@@ -59,6 +59,15 @@ void usageerror(const program &p, const std::string &what) {
   std::exit(exitusage);
 }
 
+panel panelof(const program &p, const commandline &line, bool ink) {
+  panel light = defaultpanel(ink);
+  for (const auto &[option, value] : line.options) {
+    if (option != "--panel") continue;
+    if (const std::string why = readpanel(value, light); !why.empty()) usageerror(p, why);
+  }
+  return light;
+}
+
 std::string oddwidthnote(std::int64_t width) {
   return "WIDTH " + std::to_string(width) +
          " is odd, so each row shares a byte with the next: a library that pads rows to whole "

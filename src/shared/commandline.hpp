@@ -8,6 +8,8 @@
 //   value] : line.options) ...; line.names
 #pragma once
 
+#include "panel.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +45,10 @@ commandline readcommandline(const program &p, int argc, char **argv);
 
 // "PROGRAM: WHAT" and "Try 'PROGRAM --help'" on standard error, status 2.
 [[noreturn]] void usageerror(const program &p, const std::string &what);
+
+// The panel that --panel gives, or the display's default (linear, or srgb
+// for ink); a --panel that is none of its forms is a usage error.
+panel panelof(const program &p, const commandline &line, bool ink);
 
 // What a bitmap or header of odd width means for a library that pads
 // rows, after "PROGRAM: FILE: ".
