@@ -1,8 +1,8 @@
 // bmp4c on untrusted bytes: the bitmap's intake and the writer, from a file
 // of them to a scratch file, with the converter's state as a fresh process
 // starts it.
-#include "../../src/bmp_intake.hpp"
-#include "../../src/source_writer.hpp"
+#include "../../src/bmp4c/bmp_intake.hpp"
+#include "../../src/bmp4c/source_writer.hpp"
 #include "scratch.hpp"
 
 #include <cstdlib>

@@ -6,8 +6,8 @@
 // The output file is emptied only once writing begins: a run refused
 // before then leaves an existing file with its bytes and its time stamp,
 // and removes a file that it created itself.
+#include "../shared/names.hpp"
 #include "bmp_intake.hpp"
-#include "shared/names.hpp"
 #include "source_writer.hpp"
 #include "state.hpp"
 
