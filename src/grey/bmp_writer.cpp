@@ -5,12 +5,10 @@
 // then the rows. Numbers are little-endian.
 #include "bmp_writer.hpp"
 
-#include "../shared/names.hpp"
+#include "../shared/output.hpp"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 
 namespace bmp4cgrey {
 namespace {
@@ -56,20 +54,14 @@ greyimage newgreyimage(std::int64_t width, std::int64_t height, bool ink) {
 }
 
 std::string writebmp(const std::string &name, const greyimage &grey) {
-  std::FILE *file = std::fopen(name.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
+  bmp4cshared::output out;
+  if (std::string why = bmp4cshared::openoutput(name, "wb", out); !why.empty()) return why;
   const std::vector<std::uint8_t> start = headers(grey);
   errno = 0;
-  const bool written = std::fwrite(start.data(), 1, start.size(), file) == start.size() &&
-                       std::fwrite(grey.rows.data(), 1, grey.rows.size(), file) == grey.rows.size();
-  const int error = errno != 0 ? errno : EIO;
-  if (std::fclose(file) == 0 && written) return "";
-  // A bitmap cut short would only mislead. A device such as /dev/full is
-  // not ours to remove.
-  std::error_code ignored;
-  const std::filesystem::path path = bmp4cshared::pathof(name);
-  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
-  return std::strerror(written ? (errno != 0 ? errno : EIO) : error);
+  const bool written =
+      std::fwrite(start.data(), 1, start.size(), out.file) == start.size() &&
+      std::fwrite(grey.rows.data(), 1, grey.rows.size(), out.file) == grey.rows.size();
+  return bmp4cshared::closeoutput(out, written ? 0 : errno != 0 ? errno : EIO);
 }
 
 } // namespace bmp4cgrey

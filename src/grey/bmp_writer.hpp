@@ -3,7 +3,8 @@
 //
 //   greyimage grey = newgreyimage(128, 64, false);
 //   setlevel(grey, x, y, k);           // k from 0 (black) to 15 (white)
-//   const std::string why = writebmp("logo.bmp", grey);  // "" once written
+//   const std::string why = writebmp("logo.bmp", grey);  // "" once written; otherwise
+//                                                       // why not, and the old file stays
 //
 // For a light display, pixel index v is 15 - k, so that bmp4c writes the
 // digit k; for ink, v is k, and bmp4c writes 15 - k. Palette entry v is

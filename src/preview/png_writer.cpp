@@ -12,13 +12,11 @@
 // the rows as they are. A preview is small, so the size costs little.
 #include "png_writer.hpp"
 
-#include "../shared/names.hpp"
+#include "../shared/output.hpp"
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 
 namespace bmp4cpreview {
 namespace {
@@ -129,9 +127,10 @@ std::vector<std::uint8_t> pngrow(const image &picture, std::int64_t y, const dra
 } // namespace
 
 std::string writepng(const std::string &name, const image &picture, const drawing &how) {
+  bmp4cshared::output out;
+  if (std::string why = bmp4cshared::openoutput(name, "wb", out); !why.empty()) return why;
   pngstream png;
-  png.file = std::fopen(name.c_str(), "wb");
-  if (png.file == nullptr) return std::strerror(errno);
+  png.file = out.file;
   writebytes(png, signature, sizeof signature);
   std::vector<std::uint8_t> header;
   putbe32(header, static_cast<std::uint32_t>(picture.width * how.scale));
@@ -148,14 +147,7 @@ std::string writepng(const std::string &name, const image &picture, const drawin
   }
   writeblock(png, true);
   writechunk(png, "IEND", {});
-  if (std::fclose(png.file) != 0) noteerror(png);
-  if (png.error == 0) return "";
-  // A file cut short would only mislead. A device such as /dev/full is
-  // not ours to remove.
-  std::error_code ignored;
-  const std::filesystem::path path = bmp4cshared::pathof(name);
-  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
-  return std::strerror(png.error);
+  return bmp4cshared::closeoutput(out, png.error);
 }
 
 } // namespace bmp4cpreview

@@ -2,7 +2,7 @@
 // the standard library.
 //
 //   const std::string why = writepng("logo.png", picture, {.scale = 8, .greys = shades});
-//   // "" once written; otherwise why not, and no file cut short is left
+//   // "" once written; otherwise why not, and the old file stays
 //
 // Each pixel is its item digit d drawn as the grey greys[d]: the light
 // that d's level gives on the panel (bmp4c-preview chooses them). A scale
