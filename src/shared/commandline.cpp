@@ -1,6 +1,8 @@
-// The command line that bmp4c-grey and bmp4c-preview share: how options
-// and their values are written, --help, --version and usage errors.
+// The command line that the three programs share: how options and their
+// values are written, --help, --version and usage errors.
 #include "commandline.hpp"
+
+#include "names.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -28,9 +30,14 @@ const valuedoption *findvalued(const program &p, std::string_view name) {
 
 commandline readcommandline(const program &p, int argc, char **argv) {
   commandline line;
+  bool options = true;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (!isoption(argument)) {
+    if (options && argument == "--") {
+      options = false;
+      continue;
+    }
+    if (!options || !isoption(argument)) {
       line.names.emplace_back(argument);
       continue;
     }
@@ -55,7 +62,8 @@ commandline readcommandline(const program &p, int argc, char **argv) {
 
 void usageerror(const program &p, const std::string &what) {
   const std::string name(p.name);
-  std::fprintf(stderr, "%s: %s\nTry '%s --help'\n", name.c_str(), what.c_str(), name.c_str());
+  std::fprintf(stderr, "%s: %s\nTry '%s --help'\n", name.c_str(), shown(what).c_str(),
+               name.c_str());
   std::exit(exitusage);
 }
 

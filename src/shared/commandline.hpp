@@ -1,7 +1,8 @@
-// The command line of bmp4c-grey and bmp4c-preview: options, each alone
-// (--ink) or with a value, given as --fit 128x64 or --fit=128x64, then
-// names; --help and --version answer at once. A usage error is one line
-// saying what is wrong and a pointer to --help, with status 2.
+// The command line of the three programs: options, each alone (--ink) or
+// with a value, given as --fit 128x64 or --fit=128x64, and names, a name
+// that starts with - after --; --help and --version answer at once. A
+// usage error is one line saying what is wrong and a pointer to --help,
+// with status 2.
 //
 //   const program grey{"bmp4c-grey", usage, "bmp4c-grey 1.0", {"--ink"}, {{"--fit", "a size
 //   WxH"}}}; const commandline line = readcommandline(grey, argc, argv); for (const auto &[option,

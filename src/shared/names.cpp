@@ -1,7 +1,7 @@
-// The console's code pages on Windows: a console shows bytes in its own
+// File names and shown text. On Windows the console shows bytes in its own
 // code page (850 on a western Windows), so names in UTF-8 would print as
-// other letters. The console is the user's, so its code pages are put back
-// when the program ends.
+// other letters; the console is the user's, so its code pages are put
+// back when the program ends.
 #include "names.hpp"
 
 #ifdef _WIN32
@@ -11,6 +11,25 @@
 #endif
 
 namespace bmp4cshared {
+namespace {
+
+constexpr char hexdigits[] = "0123456789abcdef";
+constexpr unsigned char firstprintable = 0x20, deletecharacter = 0x7f;
+// UTF-8 writes the C1 controls U+0080 to U+009F as 0xC2 and a byte from
+// 0x80 to 0x9F; a terminal may take U+009B as the start of a command.
+constexpr unsigned char c1lead = 0xc2, lastc1 = 0x9f;
+
+void escape(std::string &text, unsigned char byte) {
+  text += "\\x";
+  text += hexdigits[byte >> 4];
+  text += hexdigits[byte & 0x0f];
+}
+
+bool iscontrol(unsigned char byte) {
+  return byte < firstprintable || byte == deletecharacter;
+}
+
+} // namespace
 
 #ifdef _WIN32
 namespace {
@@ -35,5 +54,57 @@ void useutf8console() {
 #else
 void useutf8console() {}
 #endif
+
+std::string withextension(const std::string &name, const std::string &extension) {
+#ifdef _WIN32
+  const std::size_t folder = name.find_last_of("/\\:");
+#else
+  const std::size_t folder = name.rfind('/');
+#endif
+  const std::size_t start = folder == std::string::npos ? 0 : folder + 1;
+  const std::size_t dot = name.rfind('.');
+  const bool has = dot != std::string::npos && dot > start;
+  return name.substr(0, has ? dot : name.size()) + extension;
+}
+
+bool hasextension(const std::string &name, std::string_view extension) {
+  if (name.size() < extension.size()) return false;
+  const std::string_view end = std::string_view(name).substr(name.size() - extension.size());
+  for (std::size_t i = 0; i < end.size(); ++i) {
+    const char c = end[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != extension[i]) return false;
+  }
+  return true;
+}
+
+std::string shown(std::string_view text) {
+  std::string safe;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+    if (byte == c1lead && next >= 0x80 && next <= lastc1) {
+      escape(safe, byte);
+      escape(safe, next);
+      ++i;
+    } else if (iscontrol(byte)) {
+      escape(safe, byte);
+    } else {
+      safe += text[i];
+    }
+  }
+  return safe;
+}
+
+std::string printable(std::string_view bytes) {
+  std::string safe;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (iscontrol(byte) || byte > deletecharacter)
+      escape(safe, byte);
+    else
+      safe += c;
+  }
+  return safe;
+}
 
 } // namespace bmp4cshared

@@ -13,6 +13,7 @@ namespace {
 constexpr int brightest = panellevels - 1;
 constexpr int largestnumber = 65535;
 constexpr int rootsteps = 40;
+constexpr std::string_view forms = "linear, srgb, or 15 or 16 whole numbers separated by commas";
 
 // x^(1/n) for x in (0, 1].
 double root(double x, int n) {
@@ -95,12 +96,15 @@ std::string readpanel(std::string_view text, panel &light) {
     light = fromlight(levels);
     return "";
   }
+  // A word, where numbers were not even begun, is told the forms there are.
+  if (text.find(',') == text.npos && (text.empty() || text[0] < '0' || text[0] > '9')) {
+    return "--panel: \"" + std::string(text) + "\" is none of its forms: " + std::string(forms);
+  }
   std::vector<long> numbers;
   if (std::string why = readnumbers(text, numbers); !why.empty()) return why;
   if (numbers.size() == panellevels - 1) numbers.insert(numbers.begin(), 0); // GS0 gives none
   if (numbers.size() != panellevels) {
-    return "--panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not " +
-           std::to_string(numbers.size());
+    return "--panel takes " + std::string(forms) + ", not " + std::to_string(numbers.size());
   }
   for (std::size_t k = 1; k < numbers.size(); ++k) {
     if (numbers[k] < numbers[k - 1]) {
