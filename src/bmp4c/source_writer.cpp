@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace bmp4c {
 namespace {
@@ -62,13 +64,15 @@ void put(const char *text, std::size_t length) {
   outlength += length;
 }
 
-// Fills every entry of the table, in the order of the stored byte values.
+// Fills every entry of the table, in the order of the stored byte values;
+// low first, the two digits change places.
 void prepareitems() {
   std::uint8_t stored = 0;
   for (char *text : itemtexts) {
     hexconvert(static_cast<std::uint8_t>(~stored++));
-    const char item[itemroom] = {'0', 'x', static_cast<char>(temph), static_cast<char>(templ),
-                                 ',', '\n'};
+    const auto first = static_cast<char>(lowfirst != 0 ? templ : temph);
+    const auto second = static_cast<char>(lowfirst != 0 ? temph : templ);
+    const char item[itemroom] = {'0', 'x', first, second, ',', '\n'};
     std::memcpy(text, item, itemroom);
   }
 }
@@ -121,12 +125,12 @@ void writeitem(std::uint8_t stored) {
 // Items for a row whose pixels start half a byte late: each item joins the
 // pixel carried from before with the high half of the next stored byte,
 // whose low half is carried on.
-void writeshiftedrow(std::int64_t start, std::int64_t n, std::uint8_t carry) {
+void writeshiftedrow(const std::uint8_t *row, std::int64_t n, std::uint8_t carry) {
   std::uint8_t joined[batchlength];
   for (std::int64_t done = 0; done < n;) {
     const std::int64_t batch = std::min(n - done, batchlength);
     for (std::int64_t i = 0; i < batch; ++i) {
-      const std::uint8_t b = bmpdata[start + done + i];
+      const std::uint8_t b = row[done + i];
       joined[i] = static_cast<std::uint8_t>(carry | b >> 4);
       carry = static_cast<std::uint8_t>(b << 4);
     }
@@ -141,6 +145,84 @@ std::int64_t storedrow(std::int64_t imagerow) {
   return height > 0 ? pixelrows - 1 - imagerow : imagerow;
 }
 
+// Items for the rows of an image `columns` pixels wide, top row first:
+// row r starts at byte first + r x step of `data`, two pixels a byte. An
+// odd width leaves half a byte at the end of every other row: its pixel
+// is carried into the high half of the next row's first item, and the
+// pixels of that row shift by half a byte. A carried pixel with no row
+// left to join is paired with a 0 pixel.
+void writerows(const std::uint8_t *data, std::int64_t first, std::int64_t step, std::int64_t rows,
+               std::int64_t columns) {
+  itemcount = 0;
+  const std::int64_t halfwidth = columns / 2;
+  const bool oddwidth = (columns & 1) != 0;
+  bool carrying = false;
+  std::uint8_t carry = 0;
+  for (std::int64_t r = 0; r < rows; ++r) {
+    const std::uint8_t *const row = data + (first + r * step);
+    if (!carrying) {
+      writeitems(row, halfwidth);
+      if (oddwidth) {
+        carry = static_cast<std::uint8_t>(row[halfwidth] & 0xf0);
+        carrying = true;
+      }
+    } else {
+      writeshiftedrow(row, halfwidth + 1, carry);
+      carrying = false;
+    }
+  }
+  if (carrying) {
+    writeitem(carry);
+  }
+}
+
+// The pixel at column x of a row as stored: the left one of a byte is its
+// high half.
+int pixelat(const std::uint8_t *row, std::int64_t x) {
+  const std::uint8_t byte = row[x / 2];
+  return x % 2 == 0 ? byte >> 4 : byte & 0x0f;
+}
+
+// The tile whose top left pixel is (left, top), as a bitmap of that tile
+// alone stores it top down: rows of (tilewidth + 1) / 2 bytes, each
+// starting with its first pixel in a high half.
+void gathertile(std::int64_t left, std::int64_t top, std::vector<std::uint8_t> &tile) {
+  const std::int64_t tilerow = (tilewidth + 1) / 2;
+  std::fill(tile.begin(), tile.end(), std::uint8_t{0});
+  for (std::int64_t y = 0; y < tileheight; ++y) {
+    const std::uint8_t *const row = bmpdata + storedrow(top + y) * rowsize;
+    for (std::int64_t x = 0; x < tilewidth; ++x) {
+      auto &byte = tile[static_cast<std::size_t>(y * tilerow + x / 2)];
+      byte = static_cast<std::uint8_t>(byte | pixelat(row, left + x) << (x % 2 == 0 ? 4 : 0));
+    }
+  }
+}
+
+std::int64_t tilecount() {
+  return pixelrows == 0 ? 0 : width / tilewidth * (pixelrows / tileheight);
+}
+
+// Each tile in reading order, left to right, then top to bottom, between
+// braces of its own lines, its items eight a line.
+void writetiles() {
+  const std::int64_t tilerow = (tilewidth + 1) / 2;
+  std::vector<std::uint8_t> tile(static_cast<std::size_t>(tilerow * tileheight));
+  for (std::int64_t top = 0; top < pixelrows && tilecount() > 0; top += tileheight) {
+    for (std::int64_t left = 0; left < width; left += tilewidth) {
+      put("{\n", 2);
+      gathertile(left, top, tile);
+      writerows(tile.data(), 0, tilerow, tileheight, tilewidth);
+      if (itemcount != 0) put("\n", 1);
+      put("},\n", 3);
+    }
+  }
+}
+
+std::string uppercase(std::string name) {
+  for (char &c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return name;
+}
+
 } // namespace
 
 void hexconvert(std::uint8_t b) {
@@ -148,42 +230,48 @@ void hexconvert(std::uint8_t b) {
   templ = static_cast<std::uint8_t>(hexdigits[b & 0x0f]);
 }
 
-void writepreamble() {
-  char text[80];
-  const int length =
-      std::snprintf(text, sizeof text, "#define WIDTH %d\n#define HEIGHT %lld\nchar bitmap[] = {\n",
-                    static_cast<int>(width), static_cast<long long>(imagerows()));
-  put(text, static_cast<std::size_t>(length));
+void checktiles() {
+  if (tilewidth == 0 || pixelrows == 0) return;
+  if (width % tilewidth != 0 || pixelrows % tileheight != 0) {
+    const std::string message = "Not a whole number of tiles: " + std::to_string(width) + " x " +
+                                std::to_string(pixelrows) + " pixels in tiles of " +
+                                std::to_string(tilewidth) + " x " + std::to_string(tileheight) +
+                                "\n";
+    fail(message.c_str());
+  }
 }
 
-// An odd width leaves half a byte at the end of every other row: its pixel
-// is carried into the high half of the next row's first item, and the
-// pixels of that row shift by half a byte. A carried pixel with no row
-// left to join is paired with a 0 pixel.
+// The defines and the array's opening. Named, the header is guarded, so
+// that it may be included twice, and the array is static const, so that
+// it stays in flash and two files of a program may include it.
+void writepreamble() {
+  const bool named = !imagename.empty(), tiled = tilewidth != 0;
+  const std::string prefix = named ? uppercase(imagename) + "_" : "";
+  std::string text;
+  if (named)
+    text += "#ifndef BMP4C_IMAGE_" + imagename + "\n#define BMP4C_IMAGE_" + imagename + "\n";
+  text += "#define " + prefix + "WIDTH " + std::to_string(tiled ? tilewidth : width) + "\n";
+  text += "#define " + prefix + "HEIGHT " + std::to_string(tiled ? tileheight : imagerows()) + "\n";
+  if (tiled) text += "#define " + prefix + "TILES " + std::to_string(tilecount()) + "\n";
+  text += named ? "#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char " +
+                      imagename
+                : "char bitmap";
+  text += tiled ? "[" + prefix + "TILES][" +
+                      std::to_string((std::int64_t{tilewidth} * tileheight + 1) / 2) + "]"
+                : "[]";
+  text += named ? " BMP4C_FLASH = {\n" : " = {\n";
+  put(text.data(), text.size());
+}
+
 void writepixels() {
   prepareitems();
-  itemcount = 0;
-  const std::int64_t halfwidth = width / 2;
-  const bool oddwidth = (width & 1) != 0;
-  bool carrying = false;
-  std::uint8_t carry = 0;
-  for (std::int64_t imagerow = 0; imagerow < pixelrows; ++imagerow) {
-    const std::int64_t start = storedrow(imagerow) * rowsize;
-    if (!carrying) {
-      writeitems(bmpdata + start, halfwidth);
-      if (oddwidth) {
-        carry = static_cast<std::uint8_t>(bmpdata[start + halfwidth] & 0xf0);
-        carrying = true;
-      }
-    } else {
-      writeshiftedrow(start, halfwidth + 1, carry);
-      carrying = false;
-    }
-  }
-  if (carrying) {
-    writeitem(carry);
+  if (tilewidth != 0) {
+    writetiles();
+  } else {
+    writerows(bmpdata, storedrow(0) * rowsize, height > 0 ? -rowsize : rowsize, pixelrows, width);
   }
   put("};\n", 3);
+  if (!imagename.empty()) put("#endif\n", 7);
   flushoutput();
 }
 

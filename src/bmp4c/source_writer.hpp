@@ -1,5 +1,6 @@
 // Bitmap source writer: turns the captured pixels into C source text.
 //
+//   checktiles();      // with --tile, the bitmap must be whole tiles
 //   writepreamble();   // #define WIDTH, #define HEIGHT, "char bitmap[] = {"
 //   writepixels();     // one "0xhh," item per output byte, then "};"
 //
@@ -12,9 +13,15 @@
 //
 // Rows come top row first without their padding, every pixel v is written
 // as 15 - v, two pixels to a byte, and a line holds eight items. Text is
-// gathered in a buffer that reaches the file only when full or at the end,
-// so a run that fails before the pixel walk leaves the output file empty.
+// gathered in a buffer that reaches the file only when full or at the end.
 // A failed write ends the run with "Error writing text file".
+//
+// The command line may change the form (state.hpp). --name logo gives
+// LOGO_WIDTH, LOGO_HEIGHT and "static const unsigned char logo[]
+// BMP4C_FLASH", in a guard; --tile WxH writes each tile as a bitmap of that
+// tile alone would be written, in braces of its own, with NAME_TILES (or
+// TILES) tiles of WIDTH x HEIGHT; --low-first swaps the two digits of every
+// item.
 #pragma once
 
 #include "state.hpp"
@@ -24,6 +31,9 @@ namespace bmp4c {
 // Sets temph and templ to the lowercase hex digits of b's two halves.
 void hexconvert(std::uint8_t b);
 
+// A tiled bitmap whose sides are not whole tiles ends the run with "Not a
+// whole number of tiles".
+void checktiles();
 void writepreamble();
 void writepixels();
 

@@ -20,6 +20,13 @@ inline constexpr int headersize = 54;
 inline constexpr int exitsuccess = 0;
 inline constexpr int exitfailure = 1;
 
+// The output's form, from the command line: the image's own name (empty:
+// WIDTH, HEIGHT and char bitmap[]), the size of its tiles (0: the image
+// whole), and lowfirst 1 when the first pixel of each pair goes in the
+// low half of its byte.
+inline std::string imagename;
+inline std::int32_t tilewidth = 0, tileheight = 0, lowfirst = 0;
+
 // The dialogue.
 inline std::string binaryfilename;
 inline std::string textfilename;
@@ -48,8 +55,7 @@ inline std::uint8_t bword = 0, temph = 0, templ = 0;
 inline constexpr const char *writeerror = "Error writing text file\n";
 
 // Prints one message on standard output and ends the process with the
-// failure status; an output file that the run created and has not yet
-// written is removed.
+// failure status, the output file as the run found it.
 [[noreturn]] void fail(const char *message);
 
 } // namespace bmp4c
