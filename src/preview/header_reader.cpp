@@ -77,30 +77,61 @@ std::string place(const std::string &name, const std::string &code, std::size_t 
   return name + ":" + std::to_string(1 + std::count(code.begin(), end, '\n'));
 }
 
-// The value of "#define WIDTH 32" (or HEIGHT), from the first line that
-// defines it: 1 to largestside, or the program ends.
-std::int64_t readside(const std::string &name, const std::string &code, const std::string &side) {
+// A #define line: its macro, its value, and where it stands.
+struct definition {
+  std::string macro, value;
+  std::size_t at = std::string::npos;
+};
+
+// The first #define whose macro `wanted` takes; at is npos if none does.
+template <typename Wanted> definition finddefine(const std::string &code, Wanted wanted) {
   for (std::size_t start = 0; start < code.size();) {
     const std::size_t end = std::min(code.find('\n', start), code.size());
     const std::size_t hash = code.find_first_not_of(" \t", start);
     start = end + 1;
     if (hash >= end || code[hash] != '#') continue;
     std::istringstream words(code.substr(hash + 1, end - hash - 1));
-    std::string directive, macro, value;
-    words >> directive >> macro;
-    if (directive != "define" || macro != side) continue;
-    std::getline(words, value);
-    value = trimmed(value);
-    std::int64_t number = 0;
-    const char *const last = value.data() + value.size();
-    const auto [stop, error] = std::from_chars(value.data(), last, number);
-    if (error != std::errc() || stop != last || number < 1 || number > largestside) {
-      fail(place(name, code, hash), side + " must be a whole number from 1 to " +
-                                        std::to_string(largestside) + ", not \"" + value + "\"");
-    }
-    return number;
+    definition found;
+    std::string directive;
+    words >> directive >> found.macro;
+    if (directive != "define" || !wanted(found.macro)) continue;
+    std::getline(words, found.value);
+    found.value = trimmed(found.value);
+    found.at = hash;
+    return found;
   }
-  fail(name, "no #define " + side);
+  return {};
+}
+
+// The value of a size's #define: 1 to largestside, or the program ends.
+std::int64_t sizevalue(const std::string &name, const std::string &code, const definition &size) {
+  std::int64_t number = 0;
+  const char *const last = size.value.data() + size.value.size();
+  const auto [stop, error] = std::from_chars(size.value.data(), last, number);
+  if (error != std::errc() || stop != last || number < 1 || number > largestside) {
+    fail(place(name, code, size.at), size.macro + " must be a whole number from 1 to " +
+                                         std::to_string(largestside) + ", not \"" +
+                                         bmp4cshared::printable(size.value) + "\"");
+  }
+  return number;
+}
+
+// The size named WIDTH, or NAME_WIDTH for a header of bmp4c --name: the
+// first of them gives the prefix of HEIGHT and TILES.
+std::string sizeprefix(const std::string &name, const std::string &code) {
+  const definition width = finddefine(code, [](const std::string &macro) {
+    return macro == "WIDTH" || (macro.size() > 6 && macro.ends_with("_WIDTH"));
+  });
+  if (width.at == std::string::npos) fail(name, "no #define WIDTH");
+  return width.macro.substr(0, width.macro.size() - 5);
+}
+
+std::int64_t readsize(const std::string &name, const std::string &code, const std::string &macro,
+                      bool needed) {
+  const definition size = finddefine(code, [&](const std::string &m) { return m == macro; });
+  if (size.at == std::string::npos && !needed) return 1;
+  if (size.at == std::string::npos) fail(name, "no #define " + macro);
+  return sizevalue(name, code, size);
 }
 
 // An item as C writes a hex byte: 0x and one or two hex digits.
@@ -115,27 +146,41 @@ bool readitem(const std::string &text, std::uint8_t &item) {
   return error == std::errc() && stop == last;
 }
 
-// The items between the first { and the } after it, separated by commas;
-// a comma may follow the last.
+// The items between the first { and the } that closes it, separated by
+// commas; a comma may follow the last. The items of a tiled header stand
+// in braces of their own, one pair a tile.
 std::vector<std::uint8_t> readitems(const std::string &name, const std::string &code) {
-  const std::size_t open = code.find('{'), close = code.find('}', open);
-  if (close == std::string::npos) fail(name, "no array: no items between { and }");
+  const std::size_t open = code.find('{');
   std::vector<std::uint8_t> items;
-  for (std::size_t start = open + 1; start < close;) {
-    const std::size_t comma = std::min(code.find(',', start), close);
-    const std::string text = trimmed(code.substr(start, comma - start));
-    std::uint8_t item = 0;
-    if (readitem(text, item)) {
+  int depth = 1;
+  bool separated = true; // after { or a comma: an item may come
+  for (std::size_t at = open == std::string::npos ? code.size() : open + 1; at < code.size();) {
+    const std::size_t next = code.find_first_not_of(blanks, at);
+    if (next == std::string::npos) break;
+    const char c = code[next];
+    at = next + 1;
+    if (c == '{' && depth == 1 && separated) {
+      ++depth;
+    } else if (c == '}') {
+      if (--depth == 0) return items;
+      separated = false;
+    } else if (c == ',' && !separated) {
+      separated = true;
+    } else {
+      const std::size_t end = std::min(code.find_first_of(",{}", next), code.size());
+      const std::string text = c == ',' || c == '{' ? "" : trimmed(code.substr(next, end - next));
+      std::uint8_t item = 0;
+      if (!separated || !readitem(text, item)) {
+        const std::string shown = bmp4cshared::printable(text.substr(0, shownlength)) +
+                                  (text.size() > shownlength ? "..." : "");
+        fail(place(name, code, next), "\"" + shown + "\" is not a hex byte");
+      }
       items.push_back(item);
-    } else if (comma != close || !text.empty()) {
-      const std::string shown =
-          text.size() > shownlength ? text.substr(0, shownlength) + "..." : text;
-      fail(place(name, code, code.find_first_not_of(blanks, start)),
-           "\"" + shown + "\" is not a hex byte");
+      separated = false;
+      at = end;
     }
-    start = comma + 1;
   }
-  return items;
+  fail(name, "no array: no items between { and }");
 }
 
 std::string counted(std::int64_t n, const std::string &what) {
@@ -146,16 +191,25 @@ std::string counted(std::int64_t n, const std::string &what) {
 
 image readheaderfile(const std::string &name) {
   const std::string code = withoutcomments(readfile(name));
+  const std::string prefix = sizeprefix(name, code);
   image picture;
-  picture.width = readside(name, code, "WIDTH");
-  picture.height = readside(name, code, "HEIGHT");
+  picture.width = readsize(name, code, prefix + "WIDTH", true);
+  picture.tileheight = readsize(name, code, prefix + "HEIGHT", true);
+  const std::int64_t tiles = readsize(name, code, prefix + "TILES", false);
   picture.items = readitems(name, code);
-  const std::int64_t needed = (picture.width * picture.height + 1) / 2;
+  const std::int64_t tilebytes = (picture.width * picture.tileheight + 1) / 2;
   const auto held = static_cast<std::int64_t>(picture.items.size());
-  if (held != needed) {
-    fail(name, counted(held, "item") + ", where " + std::to_string(picture.width) + " x " +
-                   std::to_string(picture.height) + " pixels need " + std::to_string(needed));
+  // Divided, not multiplied: a huge claim must not overflow.
+  if (held % tiles != 0 || held / tiles != tilebytes) {
+    const std::string pixels =
+        std::to_string(picture.width) + " x " + std::to_string(picture.tileheight) + " pixels";
+    const std::string needed = tilebytes <= INT64_MAX / tiles ? std::to_string(tiles * tilebytes)
+                                                              : "over " + std::to_string(INT64_MAX);
+    fail(name, counted(held, "item") + ", where " +
+                   (tiles == 1 ? pixels : std::to_string(tiles) + " tiles of " + pixels) +
+                   " need " + needed);
   }
+  picture.height = picture.tileheight * tiles;
   return picture;
 }
 

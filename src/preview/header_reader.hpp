@@ -3,11 +3,14 @@
 //   const image picture = readheaderfile("logo.h");
 //   // picture.width, picture.height; digitat(picture, n) for pixel n
 //
-// Comments are dropped, WIDTH and HEIGHT come from their #define lines, and
-// the items are the hex bytes between the array's braces, however they are
-// laid out and whatever the array is declared as. A header that cannot be
-// read, or whose items do not make WIDTH x HEIGHT pixels, ends the program
-// with one line on standard error and status 1.
+// Comments are dropped, WIDTH and HEIGHT come from their #define lines
+// (LOGO_WIDTH and LOGO_HEIGHT for bmp4c --name logo), and the items are
+// the hex bytes between the array's braces, however they are laid out and
+// whatever the array is declared as. A tiled header (bmp4c --tile) also
+// defines TILES, and each tile's items stand in braces of their own: the
+// tiles are drawn one below the other. A header that cannot be read, or
+// whose items do not make its pixels, ends the program with one line on
+// standard error and status 1.
 #pragma once
 
 #include <cstdint>
@@ -16,11 +19,12 @@
 
 namespace bmp4cpreview {
 
-// The image as the items hold it: its pixels in reading order, two to an
+// The image as the items hold it: its tiles one below the other, each
+// tileheight rows, and each tile's pixels in reading order, two to an
 // item, the first in the high half. An odd pixel count leaves the low half
-// of the last item unused.
+// of a tile's last item unused. An image of one tile is the whole image.
 struct image {
-  std::int64_t width = 0, height = 0;
+  std::int64_t width = 0, height = 0, tileheight = 0;
   std::vector<std::uint8_t> items;
 };
 
@@ -28,8 +32,11 @@ image readheaderfile(const std::string &name);
 
 // The item digit of pixel n, counted in reading order: 0 to 15.
 inline int digitat(const image &picture, std::int64_t n) {
-  const int item = picture.items[static_cast<std::size_t>(n / 2)];
-  return n % 2 == 0 ? item >> 4 : item & 0x0f;
+  const std::int64_t tilepixels = picture.width * picture.tileheight;
+  const std::int64_t within = n % tilepixels;
+  const int item =
+      picture.items[static_cast<std::size_t>(n / tilepixels * ((tilepixels + 1) / 2) + within / 2)];
+  return within % 2 == 0 ? item >> 4 : item & 0x0f;
 }
 
 // Prints "bmp4c-preview: FILE: WHAT" on standard error and ends the

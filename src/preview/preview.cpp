@@ -2,7 +2,7 @@
 // that polarity, orientation and odd widths can be checked before the
 // image is flashed.
 //
-//   bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]
+//   bmp4c-preview [--ink] [--scale N] [--panel LIGHT] [--low-first] HEADER [PNG]
 //
 // It owns the command line, the exit statuses (0 written, 1 bad input or
 // output, 2 a usage error) and the default PNG name, which is never the
@@ -30,15 +30,16 @@ constexpr std::int64_t largestscale = 64;
 constexpr std::int64_t largestpngside = 2147483647;
 
 constexpr std::string_view usage =
-    R"(usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]
+    R"(usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] [--low-first] HEADER [PNG]
 Draws the image of a header that bmp4c wrote as a PNG, by default HEADER
-with .h replaced by .preview.png. Each pixel is its level's light on the
-panel, as a grey.
+with .h replaced by .preview.png; the tiles of a tiled header one below
+the other. Each pixel is its level's light on the panel, as a grey.
   --ink          f black and 0 white, as on paper (default: 0 black, f white)
   --scale N      each pixel as an N x N square, N from 1 to 64
   --panel LIGHT  the light of the panel's 16 levels: linear (the default),
                  srgb (the default with --ink), the 15 numbers of its grey
                  table (GS1 to GS15), or 16 measured lights, comma-separated
+  --low-first    the first pixel of each pair in the low digit (bmp4c --low-first)
   --help         this text
   --version      the version
 )";
@@ -46,12 +47,12 @@ panel, as a grey.
 const program thisprogram{"bmp4c-preview",
                           usage,
                           "bmp4c-preview " BMP4C_VERSION,
-                          {"--ink"},
+                          {"--ink", "--low-first"},
                           {{"--scale", "a number"}, {"--panel", "the light of the levels"}}};
 
 struct request {
   drawing how;
-  bool ink = false;
+  bool ink = false, lowfirst = false;
   std::string header, png;
 };
 
@@ -77,7 +78,7 @@ std::string pngname(const std::string &header) {
 // here and sheared in a library that pads rows: say so, where it matters.
 void noteoddwidth(const std::string &header, const image &picture) {
   if (picture.width % 2 == 0) return;
-  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", header.c_str(),
+  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(header).c_str(),
                oddwidthnote(picture.width).c_str());
 }
 
@@ -86,6 +87,7 @@ request readarguments(int argc, char **argv) {
   const commandline line = readcommandline(thisprogram, argc, argv);
   for (const auto &[option, value] : line.options) {
     asked.ink |= option == "--ink";
+    asked.lowfirst |= option == "--low-first";
     if (option == "--scale") asked.how.scale = readscale(value);
   }
   const panel drawn = panelof(thisprogram, line, asked.ink);
@@ -98,13 +100,18 @@ request readarguments(int argc, char **argv) {
   }
   asked.header = line.names[0];
   asked.png = line.names.size() == 2 ? line.names[1] : pngname(line.names[0]);
+  // Two headers given by a glob (*.h) must not make the second a PNG.
+  if (!hasextension(asked.png, ".png")) {
+    usageerror(thisprogram, asked.png + ": the name must end in .png, for the file is a PNG "
+                                        "whatever its name");
+  }
   return asked;
 }
 
 } // namespace
 
 void fail(const std::string &file, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", file.c_str(), what.c_str());
+  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(file).c_str(), shown(what).c_str());
   std::exit(EXIT_FAILURE);
 }
 
@@ -114,7 +121,12 @@ int main(int argc, char **argv) {
   using namespace bmp4cpreview;
   bmp4cshared::useutf8console();
   const request asked = readarguments(argc, argv);
-  const image picture = readheaderfile(asked.header);
+  image picture = readheaderfile(asked.header);
+  // Nothing in a header says which half holds the first pixel.
+  if (asked.lowfirst) {
+    for (std::uint8_t &item : picture.items)
+      item = static_cast<std::uint8_t>(item << 4 | item >> 4);
+  }
   if (picture.width * asked.how.scale > largestpngside ||
       picture.height * asked.how.scale > largestpngside) {
     fail(asked.header, "too large for a PNG at scale " + std::to_string(asked.how.scale));
