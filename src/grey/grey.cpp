@@ -2,13 +2,14 @@
 // have, a PNG or JPEG in colour, with transparency, of any size, by a grey
 // that anyone can compute (levels.hpp says how).
 //
-//   bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]
+//   bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] [--frames] IMAGE [BMP]
 //
 // It owns the exit statuses (0 written, 1 bad input or output, 2 a usage
 // error) and the bitmap's name: by default the picture's with .bmp, never
 // the picture itself, and always ending in .bmp, so that no other picture
 // is ever written over. On success it prints nothing, or one line when the
-// width is odd.
+// width is odd; with --frames, a line on standard output that says the
+// frames, their delays and the tile to give bmp4c.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
 #include "../shared/panel.hpp"
@@ -17,7 +18,9 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string_view>
+#include <vector>
 
 #ifndef BMP4C_STB_VERSION
 #define BMP4C_STB_VERSION "unknown"
@@ -29,7 +32,8 @@ namespace {
 using namespace bmp4cshared;
 
 constexpr std::string_view usage =
-    R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]
+    R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] [--frames]
+                  IMAGE [BMP]
 Makes a 4-bit bitmap of 16 greys that bmp4c converts, from a PNG, JPEG,
 GIF, BMP, TGA or PNM picture: by default IMAGE with its extension replaced
 by .bmp. Each pixel becomes the level whose light on the panel is nearest
@@ -43,6 +47,8 @@ to its luminance.
   --panel LIGHT  the light of the panel's 16 levels: linear (the default),
                  srgb (the default with --ink), the 15 numbers of its grey
                  table (GS1 to GS15), or 16 measured lights, comma-separated
+  --frames       every frame of an animated GIF, each greyed as a still, one
+                 below the other, for bmp4c --tile
   --help         this text
   --version      the version
 )";
@@ -50,11 +56,12 @@ to its luminance.
 const program thisprogram{"bmp4c-grey",
                           usage,
                           "bmp4c-grey " BMP4C_VERSION " (stb_image " BMP4C_STB_VERSION ")",
-                          {"--ink", "--dither", "--even"},
+                          {"--ink", "--dither", "--even", "--frames"},
                           {{"--fit", "a size WxH"}, {"--panel", "the light of the levels"}}};
 
 struct request {
   greying how;
+  bool frames = false;
   std::string image, bmp;
 };
 
@@ -79,27 +86,6 @@ void readfit(std::string_view text, greying &how) {
   }
 }
 
-bool endsinbmp(const std::string &name) {
-  if (name.size() < 4) return false;
-  std::string end = name.substr(name.size() - 4);
-  for (char &c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return end == ".bmp";
-}
-
-// "logo.png" gives "logo.bmp": the extension of the last name in the path
-// is replaced, byte for byte, so that a name in any script stays as it is.
-std::string bmpname(const std::string &image) {
-#ifdef _WIN32
-  const std::size_t folder = image.find_last_of("/\\:");
-#else
-  const std::size_t folder = image.rfind('/');
-#endif
-  const std::size_t start = folder == std::string::npos ? 0 : folder + 1;
-  const std::size_t dot = image.rfind('.');
-  const bool extension = dot != std::string::npos && dot > start;
-  return image.substr(0, extension ? dot : image.size()) + ".bmp";
-}
-
 request readarguments(int argc, char **argv) {
   request asked;
   const commandline line = readcommandline(thisprogram, argc, argv);
@@ -107,6 +93,7 @@ request readarguments(int argc, char **argv) {
     asked.how.ink |= option == "--ink";
     asked.how.dither |= option == "--dither";
     asked.how.even |= option == "--even";
+    asked.frames |= option == "--frames";
     if (option == "--fit") readfit(value, asked.how);
   }
   asked.how.light = panelof(thisprogram, line, asked.how.ink);
@@ -114,18 +101,60 @@ request readarguments(int argc, char **argv) {
     usageerror(thisprogram, "give a picture, and at most one BMP");
   }
   asked.image = line.names[0];
-  asked.bmp = line.names.size() == 2 ? line.names[1] : bmpname(line.names[0]);
-  if (!endsinbmp(asked.bmp)) {
+  // "logo.png" gives "logo.bmp".
+  asked.bmp = line.names.size() == 2 ? line.names[1] : withextension(line.names[0], ".bmp");
+  if (!hasextension(asked.bmp, ".bmp")) {
     usageerror(thisprogram, asked.bmp + ": the name must end in .bmp, for the file is a bitmap "
                                         "whatever its name");
   }
   return asked;
 }
 
+// The greys of a picture; memory that runs out says what the picture
+// takes.
+greyimage greyed(const picture &image, const request &asked) {
+  try {
+    return greylevels(image, asked.how);
+  } catch (const std::bad_alloc &) {
+    fail(asked.image, outofmemory(image.width, image.height, image.channels));
+  }
+}
+
+// Frames one below the other, the first on top: the rows stored bottom
+// up are the last frame's first.
+greyimage stacked(const std::vector<greyimage> &frames) {
+  greyimage strip = frames.front();
+  strip.rows.clear();
+  strip.height = 0;
+  for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
+    strip.rows.insert(strip.rows.end(), frame->rows.begin(), frame->rows.end());
+    strip.height += frame->height;
+  }
+  return strip;
+}
+
+// Every frame greyed as a still would be, and what bmp4c needs to know:
+// how many, their delays, and the tile each is.
+greyimage greyframes(const request &asked, std::string &said) {
+  std::vector<greyimage> frames;
+  std::string delays;
+  readframes(asked.image, [&](const picture &frame, int delay) {
+    frames.push_back(greyed(frame, asked));
+    if (!delays.empty()) delays += ' ';
+    delays += std::to_string(delay);
+  });
+  const greyimage &first = frames.front();
+  const std::string tile = std::to_string(first.width) + "x" + std::to_string(first.height);
+  said = std::to_string(frames.size()) + (frames.size() == 1 ? " frame" : " frames") + " of " +
+         std::to_string(first.width) + " x " + std::to_string(first.height) + ", shown for " +
+         delays + " ms: bmp4c --tile " + tile;
+  return stacked(frames);
+}
+
 } // namespace
 
 void fail(const std::string &file, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-grey: %s: %s\n", file.c_str(), what.c_str());
+  std::fprintf(stderr, "bmp4c-grey: %s: %s\n", shown(file).c_str(), shown(what).c_str());
   std::exit(EXIT_FAILURE);
 }
 
@@ -141,13 +170,16 @@ int main(int argc, char **argv) {
                                   ignored)) {
     fail(asked.bmp, "is the picture itself");
   }
-  const picture image = readpicture(asked.image);
-  const greyimage grey = greylevels(image, asked.how);
+  std::string frames;
+  const greyimage grey =
+      asked.frames ? greyframes(asked, frames) : greyed(readpicture(asked.image), asked);
   const std::string why = writebmp(asked.bmp, grey);
   if (!why.empty()) fail(asked.bmp, "cannot be written: " + why);
+  if (asked.frames)
+    std::printf("bmp4c-grey: %s: %s\n", bmp4cshared::shown(asked.bmp).c_str(), frames.c_str());
   // Said after the bitmap is written: a build without a preview hears it too.
   if (grey.width % 2 != 0) {
-    std::fprintf(stderr, "bmp4c-grey: %s: %s\n", asked.bmp.c_str(),
+    std::fprintf(stderr, "bmp4c-grey: %s: %s\n", bmp4cshared::shown(asked.bmp).c_str(),
                  bmp4cshared::oddwidthnote(grey.width).c_str());
   }
   return EXIT_SUCCESS;

@@ -28,7 +28,14 @@
 
 namespace bmp4cgrey {
 
-void forgetstbfailure(); // stb_image.cpp
+// stb_image.cpp: its failure reason forgotten, and a GIF's frames one at a
+// time (1 a frame, 0 the end, -1 a failure, whose reason stb_image has).
+void forgetstbfailure();
+struct gifanimation;
+gifanimation *startgif(const stbi_io_callbacks *callbacks, void *user);
+int nextgifframe(gifanimation *gif, const unsigned char *&canvas, int &width, int &height,
+                 int &delay);
+void endgif(gifanimation *gif);
 
 namespace {
 
@@ -199,10 +206,15 @@ std::string reasonfor(source &from) {
 
 // The PNG decoder reads a chunk whole, and says so itself when the file
 // ends inside one. A format it knows, by its signature or its header, is
-// damaged where it cannot be read.
-[[noreturn]] void refuse(const std::string &name, source &from, const head &h, bool understood) {
+// damaged where it cannot be read. A decoder that memory could not hold
+// says so (nomemory), since the file is sound.
+[[noreturn]] void refuse(const std::string &name, source &from, const head &h, bool understood,
+                         const std::string &nomemory = "memory ran out") {
   std::string reason = stbi_failure_reason() != nullptr ? stbi_failure_reason() : "";
   if (!understood && !from.cutshort && known(h)) reason = reasonfor(from);
+  // A reason may quote the file's bytes (a PNG chunk's name, say).
+  reason = bmp4cshared::printable(reason);
+  if (reason == "outofmem") fail(name, nomemory);
   if (from.cutshort || reason == "outofdata") {
     fail(name, "is cut short: the file ends before its last pixel");
   }
@@ -222,14 +234,56 @@ bool passedover(const head &h) {
 
 picture readrle(const std::string &name, source &from, const head &h) {
   checkclaim(name, from, h, bmpside(h, 0), bmpside(h, 1), 3, false);
-  std::vector<std::uint8_t> file;
-  std::array<std::uint8_t, 65536> chunk;
-  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), from.file)) > 0;)
-    file.insert(file.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
-  return readrlebitmap(name, file);
+  try {
+    std::vector<std::uint8_t> file;
+    std::array<std::uint8_t, 65536> chunk;
+    for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), from.file)) > 0;)
+      file.insert(file.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+    return readrlebitmap(name, file);
+  } catch (const std::bad_alloc &) {
+    fail(name, outofmemory(bmpside(h, 0), bmpside(h, 1), 3));
+  }
+}
+
+// The frames of a GIF, counted from its blocks without decoding them: the
+// image descriptors after the header (and its colour table), each with
+// its own colour table and data, among extensions, up to the trailer. A
+// block that is not one of these, or the end of the file, ends the count,
+// and the decoder then says what is wrong.
+std::int64_t countframes(source &from, const head &h) {
+  constexpr int extension = 0x21, descriptor = 0x2c, hascolours = 0x80;
+  auto skipcolours = [&](int flags) {
+    if ((flags & hascolours) != 0) std::fseek(from.file, 3L << ((flags & 7) + 1), SEEK_CUR);
+  };
+  auto skipblocks = [&] {
+    for (int n; (n = std::fgetc(from.file)) > 0;) std::fseek(from.file, n, SEEK_CUR);
+  };
+  std::fseek(from.file, 13, SEEK_SET);
+  skipcolours(h.bytes[10]);
+  std::int64_t frames = 0;
+  for (int block; (block = std::fgetc(from.file)) == extension || block == descriptor;) {
+    if (block == extension) {
+      std::fgetc(from.file); // its label
+    } else {
+      std::array<std::uint8_t, 9> placed{};
+      if (std::fread(placed.data(), 1, placed.size(), from.file) != placed.size()) break;
+      skipcolours(placed[8]);
+      std::fgetc(from.file); // the code size
+      ++frames;
+    }
+    skipblocks();
+  }
+  rewound(from);
+  return frames;
 }
 
 } // namespace
+
+std::string outofmemory(std::int64_t width, std::int64_t height, int bytesapixel) {
+  return "memory ran out: its " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels take " + std::to_string(width * height * bytesapixel) + " bytes as stored, " +
+         std::to_string(bytesapixel) + " a pixel";
+}
 
 picture readpicture(const std::string &name) {
   source from = openpicture(name);
@@ -253,12 +307,57 @@ picture readpicture(const std::string &name) {
                                                              &height, &channels, 0))
            : stbi_load_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels, 0);
   image.samples.reset(samples, stbi_image_free);
-  if (samples == nullptr || from.cutshort || passedover(h)) refuse(name, from, h, true);
+  if (samples == nullptr || from.cutshort || passedover(h)) {
+    refuse(name, from, h, true, outofmemory(width, height, deep ? 8 : 4));
+  }
   image.width = width;
   image.height = height;
   image.channels = channels;
   image.largestsample = deep ? 65535 : 255;
   return image;
+}
+
+// A GIF's frames are checked together: stb_image composes each on a canvas
+// of the picture's size, so every frame is work on the whole canvas.
+void readframes(const std::string &name,
+                const std::function<void(const picture &frame, int delay)> &take) {
+  source from = openpicture(name);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
+  const head h = readhead(from);
+  if (!h.is(gif)) {
+    take(readpicture(name), 0);
+    return;
+  }
+  if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");
+  const auto [width, height] = fixedsides(h);
+  if (width == 0 || height == 0) fail(name, "has no pixels");
+  const std::int64_t frames = countframes(from, h);
+  if (frames > 1 && frames * width * height > largestpicture) {
+    fail(name, "is " + std::to_string(frames) + " frames of " + std::to_string(width) + " x " +
+                   std::to_string(height) + " pixels, over the limit of " +
+                   std::to_string(largestpicture) +
+                   " (64 megapixels) on a picture as stored, its frames counted together, "
+                   "whatever --fit asks");
+  }
+  checkclaim(name, from, h, width, height, 4, false);
+  forgetstbfailure();
+  const std::unique_ptr<gifanimation, void (*)(gifanimation *)> animation(
+      startgif(&callbacks, &rewound(from)), endgif);
+  const std::string nomemory = outofmemory(width, height, 4);
+  if (animation == nullptr) fail(name, nomemory);
+  int taken = 0;
+  for (;;) {
+    const unsigned char *canvas = nullptr;
+    int w = 0, hgt = 0, delay = 0;
+    const int next = nextgifframe(animation.get(), canvas, w, hgt, delay);
+    if (next < 0 || from.cutshort) refuse(name, from, h, true, nomemory);
+    if (next == 0) break;
+    picture frame{w, hgt, 4, 255,
+                  std::shared_ptr<void>(const_cast<unsigned char *>(canvas), [](void *) {})};
+    take(frame, delay);
+    ++taken;
+  }
+  if (taken == 0) fail(name, "has no pixels");
 }
 
 } // namespace bmp4cgrey

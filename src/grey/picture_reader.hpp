@@ -1,18 +1,22 @@
 // Picture reader: a PNG, JPEG, GIF (its first frame), BMP, TGA or PNM file
 // decoded by stb_image into samples, 8 or 16 bits, with their channels as
 // the file has them; a run-length-encoded BMP by rle_bitmap.cpp, as RGB.
+// readframes reads every frame of an animated GIF.
 //
 //   const picture image = readpicture("logo.png");
 //   // image.width, image.height; sampleat(image, n, c) for channel c of pixel n
+//   readframes("walk.gif", [](const picture &frame, int delay) { ... });
 //
 // A file that cannot be read, that no decoder takes, that is damaged or
 // cut short, that has no pixels, or whose header claims more than
-// largestpicture pixels or more than its bytes can hold, ends the program
-// with one line on standard error and status 1. The size is checked from
-// the file's header, before anything is decoded.
+// largestpicture pixels (a GIF's frames counted together) or more than its
+// bytes can hold, ends the program with one line on standard error and
+// status 1, and so does one that memory cannot hold. The size is checked
+// from the file's header, before anything is decoded.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +37,17 @@ struct picture {
 };
 
 picture readpicture(const std::string &name);
+
+// Every frame of a picture, in order, with its delay in milliseconds: a
+// GIF's frames composed as browsers show them, any other picture as one
+// frame of delay 0. A frame's samples last until take returns.
+void readframes(const std::string &name,
+                const std::function<void(const picture &frame, int delay)> &take);
+
+// "memory ran out: ...", what a picture that memory cannot hold says: its
+// pixels and the bytes they take as stored, at the decoder's bytes a
+// pixel.
+std::string outofmemory(std::int64_t width, std::int64_t height, int bytesapixel);
 
 inline int sampleat(const picture &image, std::int64_t pixel, int channel) {
   const auto at = static_cast<std::size_t>(pixel * image.channels + channel);
