@@ -77,7 +77,8 @@ struct Case {
   std::string arguments = "";                    // bmp4c's, as the shell reads them
 };
 
-// Beside in.bmp, every run finds "my in.bmp", a link to it, and "my out.h", a link to out.h.
+// Beside in.bmp, every run finds "my in.bmp" and out.bmp, links to it, and "my out.h", a link to
+// out.h. A usage error (status 2) comes without the prompts.
 // clang-format off
 const Case cases[] = {
   {"rows top down, padding dropped, v as 15-v; a row's last pixel joins the next one's first, the very last gets f; eight items a line", fivebythree, "in.bmp out.h", done, 0, itsitems},
@@ -128,9 +129,27 @@ const Case cases[] = {
   {"a missing input as an argument", "", "", badinput + "none.bmp \n", 1, "(none)", "(none)", "none.bmp out.h"},
   {"a refusal through arguments: the header kept", patched(fivebythree, 28, "\x18"s), "", notfourbit, 1, old, old, "in.bmp out.h"},
   {"three arguments are ignored: the dialogue runs", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "none.bmp none.h more.h"},
-  {"one argument is ignored", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "none.bmp"},
-  {"two arguments, one an option: ignored", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "-x none.h"},
-  {"--help: the usage, and no dialogue", "", "", "usage: bmp4c\n       bmp4c BITMAP TEXT\n", 0, "(none)", "(none)", "--help"},
+  {"a bitmap alone: its name with .h, and standard input is not read", fivebythree, "none.bmp none.h", done, 0, itsitems, "(none)", "out.bmp"},
+  {"a bitmap alone beside a bitmap of its name with .h: refused, kept", fivebythree, "", badoutput, 1, fivebythree, fivebythree, "out.bmp"},
+  {"a bitmap named as the text, by the dialogue: refused, kept", fivebythree, "in.bmp out.h", badoutput, 1, fivebythree, fivebythree},
+  {"the same by arguments, through a link", fivebythree, "", badoutput, 1, fivebythree, fivebythree, "in.bmp 'my out.h'"},
+  {"a text file that starts with B, not BM, is written over", fivebythree, "", done, 0, itsitems, "Bitmaps: logo.bmp\n", "in.bmp out.h"},
+  {"a name's control characters are shown escaped", "", "", badinput + "a\\x1b[2J.bmp \n", 1, "(none)", "(none)", "\"$(printf 'a\\033[2J.bmp')\" out.h"},
+  {"--name: the image's own names, static const, in flash, guarded", bitmap(4, 2, "\x45\x67\0\0\x01\x23\0\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "(none)", "--name logo in.bmp out.h"},
+  {"--name=, odd x odd: the last item ends in f", bitmap(3, 3, "\x67\x80\0\0\x34\x50\0\0\x01\x20\0\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_Icon_2\n#define BMP4C_IMAGE_Icon_2\n#define ICON_2_WIDTH 3\n#define ICON_2_HEIGHT 3\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char Icon_2[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,0x7f,};\n#endif\n", "(none)", "--name=Icon_2 in.bmp out.h"},
+  {"--tile 3x2 on 6 x 4: tiles in reading order, each as a bitmap of its own, in braces", bitmap(6, 4, "\x23\x45\x67\0\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", done, 0, "#define WIDTH 3\n#define HEIGHT 2\n#define TILES 4\nchar bitmap[TILES][3] = {\n{\n0xfe,0xd9,0x87,\n},\n{\n0xcb,0xa6,0x54,\n},\n{\n0x32,0x1d,0xcb,\n},\n{\n0x0f,0xea,0x98,\n},\n};\n", "(none)", "--tile 3x2 out.bmp"},
+  {"--tile=3x3 on 6 x 3, named, low first: odd x odd tiles each end in f, digits swapped", bitmap(6, 3, "\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_sheet\n#define BMP4C_IMAGE_sheet\n#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char sheet[SHEET_TILES][5] BMP4C_FLASH = {\n{\n0xef,0x9d,0x78,0x23,0xf1,\n},\n{\n0xbc,0x6a,0x45,0xf0,0xfe,\n},\n};\n#endif\n", "(none)", "--low-first --name sheet --tile=3x3 in.bmp out.h"},
+  {"--low-first, odd width: every item's digits swapped, the padding f too", fivebythree, "", done, 0, "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = {\n0xef,0xcd,0xab,0x89,0x67,0x45,0x23,0xf1,\n};\n", "(none)", "--low-first in.bmp out.h"},
+  {"not whole tiles: refused, the old header kept", fivebythree, "", "Not a whole number of tiles: 5 x 3 pixels in tiles of 2 x 3\n", 1, old, old, "--tile 2x3 in.bmp out.h"},
+  {"-- ends the options: a name may start with -", "", "", badinput + "-none.bmp \n", 1, "(none)", "(none)", "--low-first -- -none.bmp out.h"},
+  {"an unknown option: nothing read or written", fivebythree, "in.bmp out.h", "bmp4c: no option -x\nTry 'bmp4c --help'\n", 2, old, old, "-x none.h"},
+  {"a name that starts with a digit", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"9x\"\nTry 'bmp4c --help'\n", 2, old, old, "--name 9x in.bmp out.h"},
+  {"a keyword as a name", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"int\"\nTry 'bmp4c --help'\n", 2, old, old, "--name int in.bmp out.h"},
+  {"a name with a letter outside ASCII", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"caf\xc3\xa9\"\nTry 'bmp4c --help'\n", 2, old, old, "--name café in.bmp out.h"},
+  {"a tile of 0", fivebythree, "", "bmp4c: --tile takes a size WxH such as 16x16, not \"0x2\"\nTry 'bmp4c --help'\n", 2, old, old, "--tile 0x2 in.bmp out.h"},
+  {"a tile without its x", fivebythree, "", "bmp4c: --tile takes a size WxH such as 16x16, not \"3\"\nTry 'bmp4c --help'\n", 2, old, old, "--tile 3 in.bmp out.h"},
+  {"three names with an option", fivebythree, "", "bmp4c: give at most two names: the bitmap, then the text\nTry 'bmp4c --help'\n", 2, old, old, "--low-first in.bmp out.h more.h"},
+  {"--help: the usage, and no dialogue", "", "", "usage: bmp4c\n       bmp4c [--name NAME] [--tile WxH] [--low-first] [BITMAP [TEXT]]\n", 0, "(none)", "(none)", "--help"},
   {"--version", "", "", "bmp4c 1.0\n", 0, "(none)", "(none)", "--version"},
 };
 // clang-format on
@@ -148,15 +167,16 @@ void check(const Case &c) {
   std::ofstream(folder.path / "answers") << c.answers;
   fs::create_symlink("in.bmp", folder.path / "my in.bmp");
   fs::create_symlink("out.h", folder.path / "my out.h");
+  fs::create_symlink("in.bmp", folder.path / "out.bmp");
   auto files = [&] { return std::distance(fs::directory_iterator(folder.path), {}); };
   const auto found = files();
   EXPECT_EQ(folder.run(BMP4C_PATH " " + c.arguments + " <answers"), c.status) << c.proves;
-  // An option answers alone; its text starts as given.
+  // --help and --version answer alone; their text starts as given.
   const std::string said = slurp(folder.path / "said");
-  if (c.arguments.starts_with("--"))
+  if (c.arguments.starts_with("--help") || c.arguments.starts_with("--version"))
     EXPECT_EQ(said.substr(0, c.said.size()), c.said) << c.proves;
   else
-    EXPECT_EQ(said, prompts + c.said) << c.proves;
+    EXPECT_EQ(said, (c.status == 2 ? "" : prompts) + c.said) << c.proves;
   EXPECT_EQ(slurp(folder.path / "in.bmp"), c.input.empty() ? "(none)" : c.input) << c.proves;
   EXPECT_EQ(slurp(out), c.out) << c.proves;
   if (c.out == c.before && fs::exists(out)) {
@@ -229,11 +249,12 @@ TEST(Converter, RunsAsWorkedOut) {
 }
 
 // bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first), the
-// artwork in.png and an older in.preview.png: what it says on standard error and output, its
+// artwork in.png, an older in.preview.png, and links full.png to /dev/full and link.png to in.h:
+// what it says on standard error and output, its
 // status, and the pixels of in.preview.png as ImageMagick reads them, a line a row: a hex digit
 // for each grey d x 17, or, where the row gives them so, the greys in decimal. The artwork must
-// survive every run, and a refusal must leave the older preview as it was. Each output starts with
-// the text given, and is empty when that is.
+// survive every run, and so must in.h, and a refusal must leave the older preview as it was. Each
+// output starts with the text given, and is empty when that is.
 struct Drawing {
   std::string proves, header, arguments;
   int status;
@@ -283,8 +304,17 @@ const Drawing drawings[] = {
   {"a huge size and one item: refused at once", header(2147483647, 2147483647, "0x00"), "in.h", 1, "bmp4c-preview: in.h: 1 item, where 2147483647 x 2147483647 pixels need 2305843007066210305\n"},
   {"no array", "#define WIDTH 1\n#define HEIGHT 1\n0x00", "in.h", 1, "bmp4c-preview: in.h: no array: no items between { and }\n"},
   {"an output in a missing folder", fourbytwo, "in.h nowhere/in.png", 1, "bmp4c-preview: nowhere/in.png: cannot be written: No such file or directory\n"},
-  {"a full disk, whose device is not removed", fourbytwo, "in.h /dev/full", 1, "bmp4c-preview: /dev/full: cannot be written: No space left on device\n"},
-  {"the header as its own PNG", fourbytwo, "in.h ./in.h", 1, "bmp4c-preview: ./in.h: is the header itself\n"},
+  {"a full disk, through a link: the device is not removed", fourbytwo, "in.h full.png", 1, "bmp4c-preview: full.png: cannot be written: No space left on device\n"},
+  {"the header as its own PNG, through a link", fourbytwo, "in.h link.png", 1, "bmp4c-preview: link.png: is the header itself\n"},
+  {"a PNG name that does not end in .png (a glob's two headers): nothing read, the header kept", fourbytwo, "none.h in.h", 2, "bmp4c-preview: in.h: the name must end in .png, for the file is a PNG whatever its name" + tryhelp},
+  {"--low-first: the first pixel of each pair in the low digit", fourbytwo, "--panel srgb --low-first in.h", 0, "", "efcd\nab89\n"},
+  {"a header of bmp4c --name", "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "--panel srgb in.h", 0, "", "fedc\nba98\n"},
+  {"tiles of 3 x 3, named, one below the other, each tile's last item ending in f", "#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\nstatic const unsigned char sheet[SHEET_TILES][5] = {\n{\n0xfe,0xd9,0x87,0x32,0x1f,\n},\n{\n0xcb,0xa6,0x54,0x0f,0xef,\n},\n};\n", "--panel srgb in.h", 0, odd + "3 is odd", "fed\n987\n321\ncba\n654\n0fe\n"},
+  {"tiles of one item too few", "#define WIDTH 1\n#define HEIGHT 1\n#define TILES 3\nchar bitmap[TILES][1] = {\n{0x3f,},{0x3f,},};\n", "in.h", 1, "bmp4c-preview: in.h: 2 items, where 3 tiles of 1 x 1 pixels need 3\n"},
+  {"an item that does not start 0x", header(1, 1, "1x2f,"), "in.h", 1, "bmp4c-preview: in.h:4: \"1x2f\" is not a hex byte\n"},
+  {"a header's control characters shown escaped", header(1, 1, "\x1b[2J,"), "in.h", 1, "bmp4c-preview: in.h:4: \"\\x1b[2J\" is not a hex byte\n"},
+  {"a panel of a word it does not know: its forms", fourbytwo, "--panel ssd1327 in.h", 2, "bmp4c-preview: --panel: \"ssd1327\" is none of its forms: linear, srgb, or 15 or 16 whole numbers separated by commas" + tryhelp},
+  {"16 numbers whose dark levels give under 0.31% of the light: sRGB's linear part, 12.92 x light", header(16, 1, "0x01,0x23,0x45,0x67,0x89,0xab,0xcd,0xef,"), "--panel 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,65535 in.h", 0, "", "0 0 0 0 0 0 0 0 0 0 1 1 1 1 1 255\n"},
   {"no header named", fourbytwo, "", 2, "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
   {"three names", fourbytwo, "in.h in.png more.png", 2, "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
   {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
@@ -292,7 +322,7 @@ const Drawing drawings[] = {
   {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
   {"--scale without its number", fourbytwo, "in.h --scale", 2, "bmp4c-preview: --scale needs a number" + tryhelp},
   {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + tryhelp},
-  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", "usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] HEADER [PNG]\n"},
+  {"--help: the usage on standard output", fourbytwo, "--help", 0, "", "", "usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] [--low-first] HEADER [PNG]\n"},
   {"--version", fourbytwo, "--version in.h", 0, "", "", "bmp4c-preview 1.0\n"},
 };
 // clang-format on
@@ -308,13 +338,17 @@ TEST(Preview, DrawsWhatTheItemsHold) {
     std::ofstream(folder.path / (bmp ? "in.bmp" : "in.h"), std::ios::binary) << d.header;
     std::ofstream(folder.path / "in.png") << artwork;
     std::ofstream(folder.path / "in.preview.png") << olderpng;
+    fs::create_symlink("/dev/full", folder.path / "full.png");
+    fs::create_symlink("in.h", folder.path / "link.png");
     if (bmp) folder.run("echo in.bmp in.h | " BMP4C_PATH);
+    const std::string before = slurp(folder.path / "in.h");
     EXPECT_EQ(folder.run(BMP4C_PREVIEW " " + d.arguments + " 2>&1 >out"), d.status) << d.proves;
     EXPECT_TRUE(starts(slurp(folder.path / "said"), d.said))
         << d.proves << ": " << slurp(folder.path / "said");
     EXPECT_TRUE(starts(slurp(folder.path / "out"), d.out))
         << d.proves << ": " << slurp(folder.path / "out");
     EXPECT_EQ(slurp(folder.path / "in.png"), artwork) << d.proves;
+    EXPECT_EQ(slurp(folder.path / "in.h"), before) << d.proves;
     if (d.pixels.empty()) {
       EXPECT_EQ(slurp(folder.path / "in.preview.png"), olderpng) << d.proves;
       continue;
@@ -442,6 +476,13 @@ const Greying greyings[] = {
   {"a run-length-encoded bitmap whose pixels start where its palette would", rle(8, 5, 1, "", "\x05\1\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (no palette before the pixels)\n"},
   {"an index past the palette", rle(8, 5, 1, threegreys, "\x02\3\0\1"s), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a pixel's index is past the palette)\n"},
   {"a run-length-encoded bitmap stored top down", rle(4, 5, -3, threegreys, rle4codes), "rle.bmp", "rle.bmp in.bmp", 1, "bmp4c-grey: rle.bmp: is damaged (a run-length-encoded bitmap stored top down)\n"},
+  {"--frames: a sprite GIF's frames, whole canvases with transparency disposed to the background, one below the other, as ImageMagick composes them", "$ convert -dispose Background -delay 10 \\( -size 16x12 xc:none -fill red -draw 'circle 4,6 4,2' \\) \\( -size 16x12 xc:none -fill lime -draw 'circle 8,6 8,2' \\) \\( -size 16x12 xc:none -fill blue -draw 'circle 12,6 12,2' \\) sprite.gif", "sprite.gif", "--frames sprite.gif in.bmp", 0, "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 100 100 100 ms: bmp4c --tile 16x12\n", "[0-9a-f]{576}", false, true},
+  {"--frames: an overlay GIF, small frames at offsets on an opaque first, kept; the delays as set", "$ convert -dispose None -delay 20 -size 16x12 xc:gray50 -delay 5 -page +2+2 -size 4x4 xc:white -delay 35 -page +8+5 -size 5x3 xc:black overlay.gif", "overlay.gif", "--frames overlay.gif in.bmp", 0, "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 200 50 350 ms: bmp4c --tile 16x12\n", "[0-9a-f]{576}", false, true},
+  {"--frames: a frame disposed to the background after one kept clears its whole rectangle, as browsers do", "$ convert -delay 30 -dispose None -size 16x12 xc:gray30 -dispose Background -page +3+3 -size 6x5 xc:white -dispose None -page +1+1 -size 4x4 xc:red mixed.gif", "mixed.gif", "--fit 8x6 --frames mixed.gif in.bmp", 0, "bmp4c-grey: in.bmp: 3 frames of 8 x 6, shown for 300 300 300 ms: bmp4c --tile 8x6\n", "[0-9a-f]{144}", false, true},
+  {"--frames of a still picture: one frame", colours, "in.ppm", "--panel srgb --frames in.ppm", 0, "bmp4c-grey: in.bmp: 1 frame of 4 x 1, shown for 0 ms: bmp4c --tile 4x1\n", "7d4f"},
+  {"--frames: a GIF whose frames add up past the limit, refused before any is decoded", "GIF89a\0\x10\0\x10\0\0\0"s + repeated("\x2c\0\0\0\0\0\x10\0\x10\0\x02\0"s, 5) + "\x3b", "big.gif", "--frames big.gif in.bmp", 1, "bmp4c-grey: big.gif: is 5 frames of 4096 x 4096 pixels, over the limit of 67108864 (64 megapixels) on a picture as stored, its frames counted together, whatever --fit asks\n"},
+  {"a critical PNG chunk named ESC [ 2 J: its name shown escaped", "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\1\0\0\0\1\x08\0\0\0\0\0\0\0\0\0\0\0\0\x1b[2J\0\0\0\0"s, "in.png", "in.png", 1, "bmp4c-grey: in.png: is damaged (\\x1b[2J PNG chunk not known)\n"},
+  {"a run-length-encoded bitmap one byte longer than 65536, the reading's chunk: read whole", rle(8, 5, 1, threegreys + std::string(65467, '\0'), "\x05\1\0\1"s), "rle.bmp", "--panel srgb rle.bmp in.bmp", 0, oddnote("in.bmp", 5), "ffffff"},
   {"a missing picture", "", "in.png", "none.png", 1, "bmp4c-grey: none.png: cannot be read: No such file or directory\n"},
   {"a folder", "", "in.png", "folder.png", 1, "bmp4c-grey: folder.png: is a folder, not a picture\n"},
   {"an empty file", "", "in.png", "in.png", 1, "bmp4c-grey: in.png: is empty, not a picture\n"},
@@ -472,13 +513,14 @@ const Greying greyings[] = {
   {"a full disk, through a link: the device is not removed", colours, "in.ppm", "in.ppm full.bmp", 1, "bmp4c-grey: full.bmp: cannot be written: No space left on device\n"},
   {"the picture as its own output, by default", picturefile("palette.png"), "in.bmp", "in.bmp", 1, "bmp4c-grey: in.bmp: is the picture itself\n"},
   {"the picture as its own output, through a link", colours, "in.ppm", "in.ppm link.bmp", 1, "bmp4c-grey: link.bmp: is the picture itself\n"},
+  {"an output name in upper case", colours, "in.ppm", "in.ppm OUT.BMP", 0, ""},
   {"an output that is not a bitmap's name: the picture b.png is not written over", colours, "in.ppm", "in.ppm b.png", 2, "bmp4c-grey: b.png: the name must end in .bmp, for the file is a bitmap whatever its name" + greytry},
   {"a panel of 14 numbers", colours, "in.ppm", "--panel 1,2,3,4,5,6,7,8,9,10,11,12,13,14 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 14" + greytry},
   {"a panel of 17 numbers", colours, "in.ppm", "--panel 0," + adafruit + ",70 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 17" + greytry},
   {"a panel whose numbers decrease", colours, "in.ppm", "--panel 0,1,2,3,4,5,6,7,8,16,24,32,47,63,56 in.ppm", 2, "bmp4c-grey: --panel: the numbers must not decrease, and 56 comes after 63" + greytry},
   {"a panel whose last number is 0", colours, "in.ppm", "--panel=0,0,0,0,0,0,0,0,0,0,0,0,0,0,0 in.ppm", 2, "bmp4c-grey: --panel: the last number, level 15's light, must be above 0" + greytry},
   {"a panel number above 65535", colours, "in.ppm", "--panel 1,2,3,4,5,6,7,8,9,10,11,12,13,14,65536 in.ppm", 2, "bmp4c-grey: --panel: \"65536\" is not a whole number from 0 to 65535" + greytry},
-  {"a panel that is not a number", colours, "in.ppm", "--panel sRGB in.ppm", 2, "bmp4c-grey: --panel: \"sRGB\" is not a whole number from 0 to 65535" + greytry},
+  {"a panel of a word it does not know: its forms", colours, "in.ppm", "--panel sRGB in.ppm", 2, "bmp4c-grey: --panel: \"sRGB\" is none of its forms: linear, srgb, or 15 or 16 whole numbers separated by commas" + greytry},
   {"a panel with an empty item", colours, "in.ppm", "--panel 1,2,,4 in.ppm", 2, "bmp4c-grey: --panel: \"\" is not a whole number from 0 to 65535" + greytry},
   {"no picture named", colours, "in.ppm", "--ink", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
   {"three names", colours, "in.ppm", "in.ppm a.bmp b.bmp", 2, "bmp4c-grey: give a picture, and at most one BMP" + greytry},
@@ -488,7 +530,7 @@ const Greying greyings[] = {
   {"a fit with letters after it", colours, "in.ppm", "--fit=128x64px in.ppm", 2, fitusage},
   {"--fit without its size", colours, "in.ppm", "in.ppm --fit", 2, "bmp4c-grey: --fit needs a size WxH" + greytry},
   {"an unknown option", colours, "in.ppm", "--gamma in.ppm", 2, "bmp4c-grey: no option --gamma" + greytry},
-  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, "usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] IMAGE [BMP]\n"},
+  {"--help: the usage on standard output", colours, "in.ppm", "--help 2>/dev/null", 0, "usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] [--frames]\n"},
   {"--version, with the stb_image it was built with", colours, "in.ppm", "--version 2>/dev/null", 0, "bmp4c-grey 1.0 (stb_image 2."},
 };
 // clang-format on
@@ -517,13 +559,21 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
           << g.proves;
       continue;
     }
+    // ImageMagick's decoding through bmp4c-grey with the same options gives the same bitmap; a
+    // GIF's frames, as ImageMagick composes them, one after the other, give the same items.
+    const std::string grey =
+        BMP4C_GREY " " +
+        std::regex_replace(g.arguments, std::regex("(--frames )?" + g.name + " in.bmp"), "");
+    const std::string frames =
+        "convert " + g.name + " -coalesce m-%d.png && for f in m-*.png; do " + grey +
+        " $f $f.bmp && " BMP4C_PATH
+        " $f.bmp $f.h; done >/dev/null && cat m-*.h | grep -o '0x..' >m && " BMP4C_PATH
+        " in.bmp in.h >/dev/null && grep -o '0x..' in.h | cmp - m";
+    const std::string still = "convert " + g.name + " -depth 8 magick.ppm && " + grey +
+                              " magick.ppm magick.bmp 2>/dev/null && cmp in.bmp magick.bmp";
     if (g.likemagick && imagemagick) {
-      const std::string same =
-          std::regex_replace(g.arguments, std::regex(g.name + " in.bmp"), "magick.ppm magick.bmp");
-      EXPECT_EQ(folder.run("convert " + g.name + " -depth 8 magick.ppm && " BMP4C_GREY " " + same +
-                           " 2>/dev/null && cmp in.bmp magick.bmp"),
-                0)
-          << g.proves;
+      EXPECT_EQ(folder.run(g.arguments.find("--frames") != g.arguments.npos ? frames : still), 0)
+          << g.proves << ": " << slurp(folder.path / "said");
     }
     folder.run(BMP4C_PATH
                " in.bmp in.h >/dev/null && grep -o '0x..' in.h | cut -c3- | tr -d '\\n'");
