@@ -603,6 +603,74 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
   if (!imagemagick) GTEST_SKIP() << "bitmaps not read back: ImageMagick or xxd not installed";
 }
 
+// Each program as the system limits it, in a folder that holds big.bmp (64 x 64), its header big.h,
+// the picture big.pgm, and old.h, old.bmp and old.png, each an old file of permissions 0640, with
+// links to them (link.h, link.bmp, link.png). Under a file-size limit, as a full disk would, a run
+// fails with its message, and the old file stays as it was, bytes and time stamp, with no
+// temporary file left; a good run replaces the file that a link names, and keeps the link and the
+// permission bits. Memory that runs out is said as such.
+struct Limited {
+  std::string proves, command, output; // output: old.h, old.bmp or old.png
+  int status;
+  std::string said;
+};
+
+// clang-format off
+const std::string sizelimit = "trap '' XFSZ; ulimit -f 8; ", oldfile = "an old file\n";
+const Limited limits[] = {
+  {"bmp4c under a file-size limit", sizelimit + BMP4C_PATH " big.bmp old.h", "old.h", 1, prompts + "Error writing text file\n"},
+  {"bmp4c-grey", sizelimit + BMP4C_GREY " --fit 256x256 big.pgm old.bmp", "old.bmp", 1, "bmp4c-grey: old.bmp: cannot be written: File too large\n"},
+  {"bmp4c-preview", sizelimit + BMP4C_PREVIEW " --scale 8 big.h old.png", "old.png", 1, "bmp4c-preview: old.png: cannot be written: File too large\n"},
+  {"bmp4c through a link", BMP4C_PATH " big.bmp link.h", "old.h", 0, prompts + done},
+  {"bmp4c-grey through a link", BMP4C_GREY " big.pgm link.bmp", "old.bmp", 0, ""},
+  {"bmp4c-preview through a link", BMP4C_PREVIEW " big.h link.png", "old.png", 0, ""},
+  {"bmp4c-grey out of memory: not damage, and what the picture takes", "ulimit -v 15000; " BMP4C_GREY " huge.pgm old.bmp", "old.bmp", 1, "bmp4c-grey: huge.pgm: memory ran out: its 5000 x 4000 pixels take 20000000 bytes as stored, 1 a pixel\n"},
+};
+// clang-format on
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool addresssanitizer = true; // which reserves more address space than ulimit -v allows
+#elif defined(__has_feature)
+constexpr bool addresssanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool addresssanitizer = false;
+#endif
+
+TEST(Limits, KeepTheOldFile) {
+  for (const Limited &l : limits) {
+    if (addresssanitizer && l.command.starts_with("ulimit -v")) continue;
+    const Folder folder;
+    const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
+                      std::chrono::hours(1000);
+    std::ofstream(folder.path / "big.bmp", std::ios::binary)
+        << bitmap(64, 64, std::string(2048, '\x5a'));
+    std::ofstream(folder.path / "big.pgm", std::ios::binary)
+        << pnm("P5", 64, 64, std::string(4096, '\x80'));
+    if (l.command.find("huge") != l.command.npos)
+      std::ofstream(folder.path / "huge.pgm", std::ios::binary)
+          << pnm("P5", 5000, 4000, std::string(20000000, '\0'));
+    folder.run(BMP4C_PATH " big.bmp big.h");
+    for (const std::string extension : {"h", "bmp", "png"}) {
+      const fs::path old = folder.path / ("old." + extension);
+      std::ofstream(old) << oldfile;
+      fs::last_write_time(old, past);
+      fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+      fs::create_symlink(old.filename(), folder.path / ("link." + extension));
+    }
+    const auto found = std::distance(fs::directory_iterator(folder.path), {});
+    EXPECT_EQ(folder.run(l.command), l.status) << l.proves;
+    EXPECT_EQ(slurp(folder.path / "said"), l.said) << l.proves;
+    const fs::path output = folder.path / l.output;
+    EXPECT_EQ(slurp(output) == oldfile, l.status != 0) << l.proves;
+    EXPECT_EQ(fs::last_write_time(output) == past, l.status != 0) << l.proves;
+    EXPECT_EQ(fs::status(output).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+        << l.proves;
+    EXPECT_TRUE(fs::is_symlink(folder.path / ("link" + output.extension().string()))) << l.proves;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), found) << l.proves;
+  }
+}
+
 // A project that embeds logo.bmp, in a folder of a Folder: its build command, what the build says
 // when it converts, the header the logo becomes, and the program that shows the result.
 struct Project {

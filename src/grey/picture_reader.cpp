@@ -308,7 +308,7 @@ picture readpicture(const std::string &name) {
            : stbi_load_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels, 0);
   image.samples.reset(samples, stbi_image_free);
   if (samples == nullptr || from.cutshort || passedover(h)) {
-    refuse(name, from, h, true, outofmemory(width, height, deep ? 8 : 4));
+    refuse(name, from, h, true, outofmemory(width, height, channels * (deep ? 2 : 1)));
   }
   image.width = width;
   image.height = height;
