@@ -1,5 +1,6 @@
 # bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER]
-#                 [FIT <W>x<H>] [EVEN] [PANEL <light>])
+#                 [FIT <W>x<H>] [EVEN] [PANEL <light>] [NAME <name>] [TILE <W>x<H>]
+#                 [FRAMES] [LOW_FIRST])
 #
 # Converts <image> (relative to the current source folder) into the C
 # header <header> at build time, before <target> is compiled, and puts the
@@ -11,14 +12,20 @@
 # bmp4c-preview draws the header as a PNG beside it, of the same name
 # ending in .preview.png, with --ink for INK. PANEL gives both programs
 # the light of the panel's levels (--panel): linear, srgb, or 15 or 16
-# numbers, comma-separated. The conversion runs again
-# when the image or the programs change. A failed conversion fails the
-# build with the program's message and removes the header and the PNG.
+# numbers, comma-separated. NAME, TILE and LOW_FIRST give bmp4c --name,
+# --tile and --low-first (and the preview --low-first): the image's own
+# names, kept in flash, its tiles, and the first pixel of each pair in the
+# low half. FRAMES makes a GIF's frames one below the other
+# (bmp4c-grey --frames) and an array of them (bmp4c --tile), each frame the
+# size of FIT (one column wider for an odd FIT with EVEN), or of TILE. The
+# conversion runs again when the image or the programs change. A failed
+# conversion fails the build with the program's message and removes the
+# header and the PNG.
 #
 # Each header is written by one build step, a custom target named bmp4c_
 # and the header's path in the build folder (bmp4c_bmp4c_logo_h), however
 # many targets use it: two steps writing one header would run at once in a
-# parallel build. The step keeps its header, image (with bmp4c-grey's
+# parallel build. The step keeps its header, image (with the programs'
 # options) and PREVIEW as properties, so a later call for the same header
 # only adds its target to the step, and a call that would write another
 # image into that header, or ask for a preview the step does not make,
@@ -26,16 +33,30 @@
 include_guard(GLOBAL)
 
 function(bmp4c_add_image target bitmap)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN" "OUTPUT;FIT;PANEL" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN;FRAMES;LOW_FIRST"
+                        "OUTPUT;FIT;PANEL;NAME;TILE" "")
   _bmp4c_goodpanel(panelread "${arg_PANEL}")
+  _bmp4c_goodname(nameread "${arg_NAME}")
+  set(size "^[1-9][0-9]*x[1-9][0-9]*$")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "usage: bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] "
-                        "[INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>])")
+                        "[INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>] [NAME <name>] "
+                        "[TILE <W>x<H>] [FRAMES] [LOW_FIRST])")
   elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
   elseif(("FIT" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_FIT)
-         AND NOT arg_FIT MATCHES "^[1-9][0-9]*x[1-9][0-9]*$")
+         AND NOT arg_FIT MATCHES "${size}")
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): FIT takes a size WxH, such as 128x64")
+  elseif(("TILE" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_TILE)
+         AND NOT arg_TILE MATCHES "${size}")
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): TILE takes a size WxH, such as 16x16")
+  elseif(("NAME" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_NAME) AND NOT nameread)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): NAME takes a C name: ASCII "
+                        "letters, digits and _, not a digit first, and no keyword of C or C++, "
+                        "not \"${arg_NAME}\"")
+  elseif(arg_FRAMES AND NOT arg_FIT AND NOT arg_TILE)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): FRAMES needs the size of a frame: "
+                        "give FIT (the display's size) or TILE (the GIF's own)")
   elseif(("PANEL" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_PANEL)
          AND NOT panelread)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): PANEL takes linear, srgb, or 15 or "
@@ -46,7 +67,8 @@ function(bmp4c_add_image target bitmap)
   set(call "bmp4c_add_image(${target} ${bitmap}) in ${CMAKE_CURRENT_LIST_FILE}")
   # The command that makes the bitmap, when bmp4c-grey makes it.
   set(greying "")
-  if(arg_INK OR arg_DITHER OR arg_FIT OR arg_EVEN OR NOT bitmap MATCHES "\\.[bB][mM][pP]$")
+  if(arg_INK OR arg_DITHER OR arg_FIT OR arg_EVEN OR arg_FRAMES
+     OR NOT bitmap MATCHES "\\.[bB][mM][pP]$")
     if(NOT TARGET bmp4c::bmp4c-grey)
       message(FATAL_ERROR "${call}: ${bitmap} needs bmp4c-grey, which this bmp4c was built "
                           "without. Give it stb_image 2.28 or later (tools/stb-image.sh in "
@@ -54,7 +76,7 @@ function(bmp4c_add_image target bitmap)
                           "give a 4-bit bitmap.")
     endif()
     set(greying bmp4c-grey)
-    foreach(option INK DITHER EVEN)
+    foreach(option INK DITHER EVEN FRAMES)
       string(TOLOWER "--${option}" flag)
       if(arg_${option})
         list(APPEND greying ${flag})
@@ -66,6 +88,24 @@ function(bmp4c_add_image target bitmap)
     if(arg_PANEL)
       list(APPEND greying --panel ${arg_PANEL})
     endif()
+  endif()
+  # bmp4c's options: a frame is FIT (with EVEN's column) unless TILE says.
+  set(converting "")
+  if(arg_FRAMES AND NOT arg_TILE)
+    string(REGEX MATCH "^([0-9]+)x([0-9]+)$" arg_TILE "${arg_FIT}")
+    if(arg_EVEN)
+      math(EXPR framewidth "${CMAKE_MATCH_1} + ${CMAKE_MATCH_1} % 2")
+      set(arg_TILE "${framewidth}x${CMAKE_MATCH_2}")
+    endif()
+  endif()
+  if(arg_NAME)
+    list(APPEND converting --name ${arg_NAME})
+  endif()
+  if(arg_TILE)
+    list(APPEND converting --tile ${arg_TILE})
+  endif()
+  if(arg_LOW_FIRST)
+    list(APPEND converting --low-first)
   endif()
   get_filename_component(bitmap "${bitmap}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(stem "${bitmap}" NAME_WLE)
@@ -80,7 +120,8 @@ function(bmp4c_add_image target bitmap)
   if(NOT made AND NOT EXISTS "${bitmap}")
     message(FATAL_ERROR "${call}: there is no image ${bitmap}, and no rule of the build makes it.")
   endif()
-  _bmp4c_step(step "${bitmap}" "${greying}" "${header}" "${arg_PREVIEW}" "${arg_PANEL}" "${call}")
+  _bmp4c_step(step "${bitmap}" "${greying}" "${converting}" "${header}" "${arg_PREVIEW}"
+              "${arg_PANEL}" "${call}")
   add_dependencies(${target} ${step})
   get_filename_component(folder "${header}" DIRECTORY)
   target_include_directories(${target} PRIVATE "${folder}")
@@ -114,6 +155,26 @@ function(_bmp4c_goodpanel result panel)
   endif()
 endfunction()
 
+# Whether a NAME is one that bmp4c takes: a C identifier of ASCII letters,
+# digits and _, not a digit first, and no keyword of C or C++.
+function(_bmp4c_goodname result name)
+  set(keywords _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64
+      _Generic _Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm
+      auto bitand bitor bool break case catch char char16_t char32_t char8_t class co_await
+      co_return co_yield compl concept const const_cast consteval constexpr constinit continue
+      decltype default delete do double dynamic_cast else enum explicit export extern false float
+      for friend goto if inline int long mutable namespace new noexcept not not_eq nullptr operator
+      or or_eq private protected public register reinterpret_cast requires restrict return short
+      signed sizeof static static_assert static_cast struct switch template this thread_local
+      throw true try typedef typeid typename typeof typeof_unqual union unsigned using virtual
+      void volatile while wchar_t xor xor_eq)
+  if(name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$" AND NOT name IN_LIST keywords)
+    set(${result} TRUE PARENT_SCOPE)
+  else()
+    set(${result} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
 # Stops configuring unless the target exists and compiles sources, which
 # are what include the header.
 function(_bmp4c_compilingtarget target)
@@ -135,7 +196,7 @@ endfunction()
 # again by its name on later ones. Headers whose paths differ only in
 # punctuation (icon.small.h, icon_small.h) would share a name, so the
 # second gets a number.
-function(_bmp4c_step result bitmap greying header preview panel call)
+function(_bmp4c_step result bitmap greying converting header preview panel call)
   file(RELATIVE_PATH relative "${CMAKE_BINARY_DIR}" "${header}")
   string(MAKE_C_IDENTIFIER "bmp4c_${relative}" name)
   set(step ${name})
@@ -147,9 +208,12 @@ function(_bmp4c_step result bitmap greying header preview panel call)
       get_target_property(previewed ${step} BMP4C_PREVIEW)
       get_target_property(greyed ${step} BMP4C_GREYING)
       get_target_property(lit ${step} BMP4C_PANEL)
-      if(NOT converted STREQUAL bitmap OR NOT greyed STREQUAL greying OR NOT lit STREQUAL panel)
-        if(greyed)
-          string(REPLACE ";" " " greyed " (${greyed})")
+      get_target_property(formed ${step} BMP4C_CONVERTING)
+      if(NOT converted STREQUAL bitmap OR NOT greyed STREQUAL greying OR NOT lit STREQUAL panel
+         OR NOT formed STREQUAL converting)
+        set(options ${greyed} ${formed})
+        if(options)
+          string(REPLACE ";" " " greyed " (${options})")
         endif()
         message(FATAL_ERROR "${call}: ${header} is already the header of ${converted}${greyed}, so "
                             "${bitmap} cannot be converted into it as asked. Give one of them an OUTPUT of its own.")
@@ -183,15 +247,16 @@ function(_bmp4c_step result bitmap greying header preview panel call)
     list(APPEND outputs "${png}")
     set(drawing "-DPREVIEW=$<TARGET_FILE:bmp4c::bmp4c-preview>" "-DPANEL=${panel}")
   endif()
+  list(JOIN converting " " forms)
   add_custom_command(OUTPUT ${outputs}
-    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" ${greyingfirst} ${drawing}
-            "-DBITMAP=${bitmap}" "-DHEADER=${header}" -P "${convert}"
+    COMMAND "${CMAKE_COMMAND}" "-DBMP4C=$<TARGET_FILE:bmp4c::bmp4c>" "-DCONVERTING=${forms}"
+            ${greyingfirst} ${drawing} "-DBITMAP=${bitmap}" "-DHEADER=${header}" -P "${convert}"
     DEPENDS "${bitmap}" ${programs} "${convert}"
     COMMENT "bmp4c: converting ${bitmap}"
     VERBATIM)
   add_custom_target(${step} DEPENDS "${header}")
   set_target_properties(${step} PROPERTIES BMP4C_HEADER "${header}" BMP4C_BITMAP "${bitmap}"
                                            BMP4C_GREYING "${greying}" BMP4C_PREVIEW "${preview}"
-                                           BMP4C_PANEL "${panel}")
+                                           BMP4C_PANEL "${panel}" BMP4C_CONVERTING "${converting}")
   set(${result} ${step} PARENT_SCOPE)
 endfunction()

@@ -1,15 +1,15 @@
 # The build step of bmp4c_add_image, run as
-#   cmake -DBMP4C=<converter> [-DGREY=<bmp4c-grey> -DGREYING=<options>]
+#   cmake -DBMP4C=<converter> [-DCONVERTING=<options>] [-DGREY=<bmp4c-grey> -DGREYING=<options>]
 #         [-DPREVIEW=<bmp4c-preview> [-DPANEL=<light>]] -DBITMAP=<image> -DHEADER=<header>
 #         -P bmp4cConvert.cmake
 # Relative paths are taken from the current folder, and a program given by
 # its name alone is looked for on PATH. With GREY, bmp4c-grey first makes
 # the bitmap from the image, with the options given (blank-separated), and
 # keeps it beside the header, of the same name ending in .bmp, and its
-# note on an odd width is shown. With
-# PREVIEW, the header is drawn as a PNG beside it, of the same name ending
-# in .preview.png, with --ink when the options hold it, and the panel's
-# light PANEL.
+# note on an odd width or its frames is shown. The converter takes the
+# options CONVERTING (blank-separated). With PREVIEW, the header is drawn
+# as a PNG beside it, of the same name ending in .preview.png, with --ink
+# and --low-first when the options hold them, and the panel's light PANEL.
 #
 # The converter runs in a folder of its own, on a copy of the bitmap, with
 # plain names as its two arguments: the real paths may hold blanks, quotes
@@ -22,6 +22,7 @@ get_filename_component(HEADER "${HEADER}" ABSOLUTE)
 cmake_path(REPLACE_EXTENSION HEADER LAST_ONLY .preview.png OUTPUT_VARIABLE png)
 cmake_path(REPLACE_EXTENSION HEADER LAST_ONLY .bmp OUTPUT_VARIABLE greybitmap)
 separate_arguments(GREYING)
+separate_arguments(CONVERTING)
 foreach(program BMP4C GREY PREVIEW)
   if(${program} MATCHES "[/\\]")
     get_filename_component(${program} "${${program}}" ABSOLUTE)
@@ -42,7 +43,8 @@ if(GREY)
   if(status STREQUAL "0")
     configure_file("${work}/in.bmp" "${greybitmap}" COPYONLY)
     set(program "${BMP4C}")
-    # On success it may note an odd width: shown, and not again by the preview.
+    # On success it may note an odd width, or its frames: shown, and an odd
+    # width not again by the preview.
     if(said)
       string(REPLACE "bmp4c-grey: in.bmp:" "bmp4c-grey: ${greybitmap}:" said "${said}")
       string(STRIP "${said}" said)
@@ -55,7 +57,7 @@ else()
   set(status 0)
 endif()
 if(status STREQUAL "0")
-  execute_process(COMMAND "${BMP4C}" in.bmp out.h WORKING_DIRECTORY "${work}"
+  execute_process(COMMAND "${BMP4C}" ${CONVERTING} in.bmp out.h WORKING_DIRECTORY "${work}"
                   OUTPUT_VARIABLE said ERROR_VARIABLE said RESULT_VARIABLE status)
 endif()
 if(status STREQUAL "0")
@@ -69,6 +71,9 @@ if(status STREQUAL "0" AND PREVIEW)
   set(drawing "")
   if("--ink" IN_LIST GREYING)
     set(drawing --ink)
+  endif()
+  if("--low-first" IN_LIST CONVERTING)
+    list(APPEND drawing --low-first)
   endif()
   if(PANEL)
     list(APPEND drawing --panel "${PANEL}")

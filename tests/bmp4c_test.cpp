@@ -689,8 +689,10 @@ std::string rebuild(const Folder &at, const Project &p, const std::string &image
   const std::string said = slurp(at.path / "said");
   auto says = [&](const std::string &text) { return said.find(text) != said.npos; };
   std::smatch refusal;
-  std::regex_search(said, refusal,
-                    std::regex("Incomplete header|Not a 4-bit uncompressed bitmap|bmp4c-grey: .*"));
+  std::regex_search(
+      said, refusal,
+      std::regex(
+          "Incomplete header|Not a 4-bit uncompressed bitmap|bmp4c-grey: .*: (is|has|cannot) .*"));
   at.run("cd '" + p.folder + "' && " + p.program);
   const std::string drawn =
       slurp(at.path / p.folder / (p.header.substr(0, p.header.size() - 1) + "preview.png"));
@@ -713,7 +715,10 @@ class Consumer : public testing::TestWithParam<std::pair<std::string, std::strin
 // words; and an option for the source tree, such as a folder holding the stb_image.h of 2.27.
 // clang-format off
 const std::string faults[][4] = {
-  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>])"},
+  {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(", "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>] [NAME <name>] [TILE <W>x<H>] [FRAMES] [LOW_FIRST])"},
+  {"bmp4c_add_image(show walk.gif FRAMES)", "bmp4c_add_image(show walk.gif): ", "FRAMES needs the size of a frame: give FIT (the display's size) or TILE (the GIF's own)"},
+  {"bmp4c_add_image(show logo.bmp NAME 9x)", "bmp4c_add_image(show logo.bmp): ", "NAME takes a C name: ASCII letters, digits and _, not a digit first, and no keyword of C or C++, not \"9x\""},
+  {"bmp4c_add_image(show logo.bmp TILE 0x2)", "bmp4c_add_image(show logo.bmp): ", "TILE takes a size WxH, such as 16x16"},
   {"bmp4c_add_image(show badge.png FIT 4)", "bmp4c_add_image(show badge.png): ", "FIT takes a size WxH, such as 128x64"},
   {"bmp4c_add_image(show badge.png FIT)", "bmp4c_add_image(show badge.png): ", "FIT takes a size WxH, such as 128x64"},
   {"bmp4c_add_image(show badge.png PANEL 1,2,3,4,5,6,7,8,9,10,11,12,13,14,9)", "bmp4c_add_image(show badge.png): ", "PANEL takes linear, srgb, or 15 or 16 whole numbers from 0 to 65535, comma-separated, that do not decrease, the last above 0"},
@@ -753,13 +758,23 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
                        " b.h && grep -o '0x..' b.h | cut -c3- | paste -sd' '"),
             0);
   const std::string chain = slurp(folder.path / "said");
-  const std::string others =
-      "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge: " + chain.substr(0, chain.size() - 1);
+  // And the GIF's frames, named walk, low first.
+  ASSERT_EQ(folder.run(BMP4C_GREY
+                       " --frames --fit 4x2 'my project/walk.gif' w.bmp >/dev/null && " BMP4C_PATH
+                       " --name walk --tile 4x2 --low-first w.bmp w.h >/dev/null && " BMP4C_PREVIEW
+                       " --low-first w.h && grep -o '0x..' w.h | cut -c3- | paste -sd' '"),
+            0);
+  const std::string walk = slurp(folder.path / "said");
+  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge: " +
+                             chain.substr(0, chain.size() - 1) +
+                             "; walk, 2 frames: " + walk.substr(0, walk.size() - 1);
   const std::string made = "build/bmp4c/logo.h, preview ";
   EXPECT_EQ(rebuild(folder, consumer, logo),
             "built, converted, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   EXPECT_EQ(slurp(folder.path / "my project/build/images/badge.preview.png"),
             slurp(folder.path / "b.preview.png"));
+  EXPECT_EQ(slurp(folder.path / "my project/build/bmp4c/walk.preview.png"),
+            slurp(folder.path / "w.preview.png"));
   EXPECT_EQ(rebuild(folder, consumer, logo), // nothing to convert
             "built, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   for (int i = 0; i < 10; ++i)

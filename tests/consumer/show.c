@@ -1,7 +1,7 @@
-// Images in one program: each array is renamed while its file is included,
-// and the first image's size is kept in names of its own before the next
-// defines WIDTH and HEIGHT again. Prints the first two images' sizes and
-// every image's bytes.
+// Images in one program: each array of the default form is renamed while
+// its file is included, and the first image's size is kept in names of its
+// own before the next defines WIDTH and HEIGHT again; a named one needs
+// none of that. Prints the first two images' sizes and every image's bytes.
 #include <stdio.h>
 
 #define bitmap logo
@@ -33,6 +33,7 @@ const int logowidth = WIDTH, logoheight = HEIGHT;
 #define bitmap icon
 #include "icon.h"
 #undef bitmap
+#include "walk.h" // a GIF's frames, named walk: no renaming
 
 static void print(const char *name, const char *bytes, size_t n) {
   printf("; %s:", name);
@@ -43,5 +44,8 @@ static void print(const char *name, const char *bytes, size_t n) {
 int main(void) {
   printf("%d %d, %d %d", logowidth, logoheight, WIDTH, HEIGHT);
   PRINT(logo), PRINT(icon), PRINT(darklogo), PRINT(small), PRINT(large), PRINT(badge);
+  printf("; walk, %d frames:", WALK_TILES);
+  for (int frame = 0; frame < WALK_TILES; ++frame)
+    for (size_t i = 0; i < sizeof walk[frame]; ++i) printf(" %02x", walk[frame][i]);
   return 0;
 }
