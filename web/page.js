@@ -45,6 +45,29 @@ async function run(factory, args, files, wanted, input = '') {
 // shell, in single quotes otherwise.
 const shellword = (name) => (/^[\w.,+-]+$/.test(name) ? name : `'${name.replace(/'/g, "'\\''")}'`);
 
+// A name as the page shows it: control characters as \xNN, as the
+// programs show them, so that no file's name can play tricks on the page.
+const escaped = (name) =>
+  name.replace(/[\u0000-\u001f\u007f-\u009f]/g, (c) => `\\x${c.charCodeAt(0).toString(16).padStart(2, '0')}`);
+
+// The names after the options, behind -- when one of them starts with -.
+const named = (options, names) => [...options, ...(names.some((n) => n.startsWith('-')) ? ['--'] : []), ...names];
+
+// The picture's name made a C name for bmp4c --name: letters, digits and
+// _, not a digit first, and no keyword of C or C++.
+const keywords = new Set(('_Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64 _Generic ' +
+  '_Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm auto bitand bitor bool break case ' +
+  'catch char char16_t char32_t char8_t class co_await co_return co_yield compl concept const const_cast consteval ' +
+  'constexpr constinit continue decltype default delete do double dynamic_cast else enum explicit export extern false ' +
+  'float for friend goto if inline int long mutable namespace new noexcept not not_eq nullptr operator or or_eq private ' +
+  'protected public register reinterpret_cast requires restrict return short signed sizeof static static_assert ' +
+  'static_cast struct switch template this thread_local throw true try typedef typeid typename typeof typeof_unqual ' +
+  'union unsigned using virtual void volatile while wchar_t xor xor_eq').split(' '));
+function identifier(stem) {
+  const name = stem.replace(/[^A-Za-z0-9_]+/g, '_').replace(/^(?=[0-9])/, '_') || 'image';
+  return keywords.has(name) ? `${name}_image` : name;
+}
+
 // A 4-bit uncompressed bitmap goes straight to bmp4c, as on the command
 // line, and so does a file too short to say: bmp4c has the messages for
 // those. A run-length-encoded one goes through bmp4c-grey, which reads it.
@@ -59,7 +82,8 @@ function isfourbit(bytes) {
 const stored = 'bmp4c.options';
 const defaults = {
   display: 'light', panel: 'linear', table: '', dither: false, fit: true,
-  fitwidth: '128', fitheight: '64', even: false, scale: '4',
+  fitwidth: '128', fitheight: '64', even: false, frames: false, name: '', tile: '',
+  lowfirst: false, scale: '4',
 };
 const fields = Object.keys(defaults);
 
@@ -107,6 +131,10 @@ function options() {
     dither: $('dither').checked,
     fit: $('fit').checked ? `${$('fitwidth').value}x${$('fitheight').value}` : '',
     even: $('even').checked,
+    frames: $('frames').checked,
+    name: $('name').value.trim(),
+    tile: $('tile').value.trim(),
+    lowfirst: $('lowfirst').checked,
     scale: $('scale').value,
   };
 }
@@ -125,13 +153,22 @@ function greyarguments(how) {
     ...(how.fit ? ['--fit', how.fit] : []),
     ...(how.even ? ['--even'] : []),
     ...panelarguments(how),
+    ...(how.frames ? ['--frames'] : []),
   ];
 }
+
+// bmp4c's options; a GIF's frames are tiles of the size bmp4c-grey says.
+const convertarguments = (how, tile) => [
+  ...(how.name ? ['--name', how.name] : []),
+  ...(tile ? ['--tile', tile] : []),
+  ...(how.lowfirst ? ['--low-first'] : []),
+];
 
 const previewarguments = (how) => [
   ...(how.ink ? ['--ink'] : []),
   '--scale', how.scale,
   ...panelarguments(how),
+  ...(how.lowfirst ? ['--low-first'] : []),
 ];
 
 // bmp4c's output without its banner and prompts: its message.
@@ -147,22 +184,27 @@ async function convertpicture(picture, how) {
   const stem = picture.name.replace(/\.[^.]*$/, '') || picture.name;
   let bitmap = picture.name;
   let bitmapbytes = picture.bytes;
+  let tile = how.tile;
+  let framesline = '';
   const commands = [];
   const command = (program, args) => commands.push([program, ...args].map(shellword).join(' '));
   if (!isfourbit(picture.bytes)) {
     bitmap = stem + '.bmp' === picture.name ? stem + '.grey.bmp' : stem + '.bmp';
-    const args = [...greyarguments(how), picture.name, bitmap];
+    const args = named(greyarguments(how), [picture.name, bitmap]);
     const grey = await run(Bmp4cGrey, args, { [picture.name]: picture.bytes }, [bitmap]);
     if (grey.status !== 0) return { message: firstline(grey.err) };
     bitmapbytes = grey.files[bitmap];
     command('bmp4c-grey', args);
+    framesline = grey.out.trim();
+    if (how.frames && !tile) tile = (framesline.match(/--tile (\d+x\d+)$/) || [])[1];
   }
   const header = stem + '.h';
-  const bmp4c = await run(Bmp4c, [bitmap, header], { [bitmap]: bitmapbytes }, [header]);
-  if (bmp4c.status !== 0) return { message: converted(bmp4c.out) };
-  command('bmp4c', [bitmap, header]);
+  const convertargs = named(convertarguments(how, tile), [bitmap, header]);
+  const bmp4c = await run(Bmp4c, convertargs, { [bitmap]: bitmapbytes }, [header]);
+  if (bmp4c.status !== 0) return { message: converted(bmp4c.out) || firstline(bmp4c.err) };
+  command('bmp4c', convertargs);
   const png = stem + '.preview.png';
-  const previewargs = [...previewarguments(how), header];
+  const previewargs = named(previewarguments(how), [header]);
   const preview = await run(Bmp4cPreview, previewargs, { [header]: bmp4c.files[header] }, [png]);
   command('bmp4c-preview', previewargs);
   return {
@@ -172,7 +214,7 @@ async function convertpicture(picture, how) {
     headerbytes: bmp4c.files[header],
     png,
     pngbytes: preview.files[png],
-    note: preview.err.trim(),
+    note: [framesline, preview.err.trim()].filter(Boolean).join('\n'),
     message: preview.status !== 0 ? firstline(preview.err) : '',
     commands: commands.join('\n'),
   };
@@ -212,23 +254,48 @@ function showresult(result) {
     return;
   }
   $('header').value = new TextDecoder().decode(result.headerbytes);
+  $('previewcaption').textContent = `What the display will show (bmp4c-preview), downloaded at scale ${options().scale}`;
   offer('header', $('downloadheader'), result.header, result.headerbytes, 'text/plain');
   offer('bitmap', $('downloadbitmap'), result.bitmap, result.bitmapbytes, 'image/bmp');
   offer('png', $('downloadpreview'), result.png, result.pngbytes, 'image/png');
   $('commands').textContent = result.commands;
 }
 
-// An image at exactly its own pixels, one to a device pixel: the preview,
-// whose scale is in the PNG already.
+// The preview at exactly its own pixels, one to a device pixel, its scale
+// being in the PNG already; the page draws it smaller where its column is
+// narrower.
 function showexactly(img) {
   img.style.width = `${img.naturalWidth / window.devicePixelRatio}px`;
 }
 
-// A picture enlarged to its box is drawn sharp, pixel by pixel; one shrunk
-// into it, smooth.
-function showpicture(img) {
-  const drawn = img.getBoundingClientRect().width * window.devicePixelRatio;
-  img.style.imageRendering = drawn > img.naturalWidth ? 'pixelated' : 'auto';
+// Where bmp4c-grey puts the picture in a fit of W x H: a larger picture
+// shrinks to fit inside, its sides rounded (a half up); one that fits
+// keeps its size.
+function placed(width, height, fit) {
+  if (!fit) return [width, height];
+  const [w, h] = fit.split('x').map(Number);
+  if (width <= w && height <= h) return [width, height];
+  if (w * height <= h * width) return [w, Math.max(1, Math.floor((2 * height * w + width) / (2 * width)))];
+  return [Math.max(1, Math.floor((2 * width * h + height) / (2 * height))), h];
+}
+
+// The picture drawn at the size it takes in the preview, in a frame the
+// size of the display: a fitted picture fills the frame one way and sits
+// inside it the other. Enlarged it is drawn sharp, pixel by pixel; shrunk,
+// smooth.
+function showpicture() {
+  const img = $('original'), preview = $('preview');
+  if (img.hidden || preview.hidden || !img.naturalWidth || !preview.naturalWidth || !picture) return;
+  const how = options();
+  const fit = isfourbit(picture.bytes) ? '' : how.fit;
+  const unit = (preview.getBoundingClientRect().width * Number(how.scale)) / preview.naturalWidth;
+  const [width, height] = placed(img.naturalWidth, img.naturalHeight, fit);
+  const [framewidth, frameheight] = fit ? fit.split('x').map(Number) : [width, height];
+  img.style.width = `${width * unit}px`;
+  img.style.height = `${height * unit}px`;
+  img.parentElement.style.width = `${framewidth * unit}px`;
+  img.parentElement.style.height = `${frameheight * unit}px`;
+  img.style.imageRendering = width * unit * window.devicePixelRatio > img.naturalWidth ? 'pixelated' : 'auto';
 }
 
 // Lets the page paint before a program runs: the programs run on the
@@ -251,7 +318,7 @@ function scaleread() {
 // to bmp4c.
 function showgreying() {
   const fourbit = Boolean(picture) && isfourbit(picture.bytes);
-  for (const id of ['dither', 'fit', 'fitwidth', 'fitheight', 'even']) $(id).disabled = fourbit;
+  for (const id of ['dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames']) $(id).disabled = fourbit;
   $('greynote').hidden = !fourbit;
 }
 
@@ -262,7 +329,7 @@ async function convert() {
   if (!picture) return;
   const ticket = ++conversions; // a later change of option supersedes this run
   $('result').dataset.state = 'working';
-  $('status').textContent = `Working on ${picture.name}…`;
+  $('status').textContent = `Working on ${escaped(picture.name)}…`;
   await painted();
   const started = performance.now();
   let result;
@@ -275,8 +342,8 @@ async function convert() {
   showresult(result);
   const took = Math.round(performance.now() - started);
   $('status').textContent = result.message
-    ? `${picture.name} was refused.`
-    : `${picture.name}: done in ${took} ms.`;
+    ? `${escaped(picture.name)} was refused.`
+    : `${escaped(picture.name)}: done in ${took} ms.`;
   $('result').dataset.state = result.message ? 'refused' : 'done';
   $('result').dataset.runs = String(Number($('result').dataset.runs || 0) + 1);
 }
@@ -285,6 +352,10 @@ async function take(file) {
   if (!file) return;
   picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
   showbytes('original', $('original'), picture.bytes, file.type);
+  const offer = document.createElement('option');
+  offer.value = identifier(file.name.replace(/\.[^.]*$/, '') || file.name);
+  $('names').replaceChildren(offer);
+  $('name').placeholder = offer.value;
   showgreying();
   await convert();
 }
@@ -322,11 +393,12 @@ $('reset').addEventListener('click', () => {
   displayed = defaults.display;
   convert();
 });
-$('preview').addEventListener('load', () => showexactly($('preview')));
-$('original').addEventListener('load', () => showpicture($('original')));
-window.addEventListener('resize', () => {
-  if (!$('original').hidden) showpicture($('original'));
+$('preview').addEventListener('load', () => {
+  showexactly($('preview'));
+  showpicture();
 });
+$('original').addEventListener('load', showpicture);
+window.addEventListener('resize', showpicture);
 setoptions(keptoptions());
 displayed = $('display').value;
 // The clipboard's own call where the browser allows it from a file;

@@ -79,7 +79,7 @@ function png(width, height) {
 
 // The options a case gives, in full (the page remembers the last ones); the
 // panel is the display's default unless given.
-const options = (how) => ({ ink: false, panel: how.ink ? 'srgb' : 'linear', table: '', dither: false, fit: '', even: false, scale: '4', ...how });
+const options = (how) => ({ ink: false, panel: how.ink ? 'srgb' : 'linear', table: '', dither: false, fit: '', even: false, frames: false, name: '', tile: '', lowfirst: false, scale: '4', ...how });
 
 // What the programs make on the command line, in a folder of their own. The
 // panel is given where it is not the programs' default for the display.
@@ -92,17 +92,21 @@ function native(name, bytes, given) {
   const light = how.panel === 'table' ? how.table : how.panel;
   const panel = light === (how.ink ? 'srgb' : 'linear') ? [] : ['--panel', light];
   let bitmapname = name;
+  let tile = how.tile;
   if (how.grey) {
     bitmapname = `${stem}.bmp`;
     const args = [...(how.ink ? ['--ink'] : []), ...(how.dither ? ['--dither'] : [])];
     if (how.fit) args.push('--fit', how.fit);
     if (how.even) args.push('--even');
+    if (how.frames) args.push('--frames');
     const grey = run('bmp4c-grey', [...args, ...panel, name, bitmapname]);
     if (grey.status !== 0) return { message: grey.stderr.split('\n')[0] };
+    if (how.frames && !tile) tile = grey.stdout.match(/--tile (\S+)/)[1];
   }
-  const bmp4c = run('bmp4c', [bitmapname, `${stem}.h`]);
-  if (bmp4c.status !== 0) return { message: bmp4c.stdout.split('\n').slice(3).join('\n').trim() };
-  run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', how.scale, ...panel, `${stem}.h`]);
+  const forms = [...(how.name ? ['--name', how.name] : []), ...(tile ? ['--tile', tile] : []), ...(how.lowfirst ? ['--low-first'] : [])];
+  const bmp4c = run('bmp4c', [...forms, bitmapname, `${stem}.h`]);
+  if (bmp4c.status !== 0) return { message: bmp4c.stdout.split('\n').slice(3).join('\n').trim() || bmp4c.stderr.split('\n')[0] };
+  run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', how.scale, ...panel, ...(how.lowfirst ? ['--low-first'] : []), `${stem}.h`]);
   const read = (file) => fs.readFileSync(path.join(folder, file));
   return { bitmap: read(bitmapname), header: read(`${stem}.h`), png: read(`${stem}.preview.png`) };
 }
@@ -168,7 +172,7 @@ async function setoptions(given, on = page) {
   await on.selectOption('#panel', how.panel);
   if (how.panel === 'table') await on.fill('#table', how.table);
   const [width, height] = (how.fit || '128x64').split('x');
-  for (const [id, value] of [['dither', how.dither], ['fit', Boolean(how.fit)], ['fitwidth', width], ['fitheight', height], ['even', how.even], ['scale', how.scale]]) {
+  for (const [id, value] of [['dither', how.dither], ['fit', Boolean(how.fit)], ['fitwidth', width], ['fitheight', height], ['even', how.even], ['frames', how.frames], ['name', how.name], ['tile', how.tile], ['lowfirst', how.lowfirst], ['scale', how.scale]]) {
     await setcontrol(on, id, value);
   }
   await on.press('#scale', 'Tab');
@@ -253,6 +257,10 @@ const cases = [
   { proves: 'a table of 14 numbers: bmp4c-grey\'s message', name: 'badtable.png', bytes: png(8, 8), how: { grey: true, panel: 'table', table: '1,2,3,4,5,6,7,8,9,10,11,12,13,14' } },
   { proves: 'not a picture: bmp4c-grey\'s message', name: 'notes.png', bytes: Buffer.from('no picture\n'), how: { grey: true } },
   { proves: 'over the limit: refused from its header', name: 'huge.pgm', bytes: Buffer.from('P5\n8193 8192\n255\n'), how: { grey: true } },
+  { proves: 'a name of its own, low first', name: 'five.bmp', bytes: fivebythree, how: { name: 'five', lowfirst: true } },
+  { proves: 'a sheet in tiles, named', name: 'sheet.png', bytes: png(40, 20), how: { grey: true, fit: '32x16', name: 'sheet', tile: '8x8' } },
+  { proves: 'a GIF\'s frames, fitted and dithered, in tiles of the size bmp4c-grey says', name: 'walk.gif', bytes: fs.readFileSync(path.join(source, 'tests/consumer/walk.gif')), how: { grey: true, frames: true, dither: true, fit: '8x4', name: 'walk' } },
+  { proves: 'a bad name: bmp4c\'s usage error', name: 'named.bmp', bytes: fivebythree, how: { name: '9lives' } },
 ];
 // clang-format on
 
@@ -279,21 +287,23 @@ test('a 640 x 480 picture on a first visit gives the display\'s 128 x 64', async
   const got = await choose('logo.png', png(640, 480), null, fresh);
   assert.match(got.header.bytes.toString(), /^#define WIDTH 128\n#define HEIGHT 64\n/);
   assert.match(got.commands, /^bmp4c-grey --fit 128x64 logo\.png logo\.bmp\nbmp4c logo\.bmp logo\.h\n/);
+  // The name is empty, the default form, and offers the picture's.
+  assert.deepEqual(await fresh.evaluate(() => [document.getElementById('name').value, [...document.getElementById('names').options].map((o) => o.value)]), ['', ['logo']]);
   await fresh.context().close();
 });
 
 test('the options are remembered across a reload, and reset', async () => {
-  const kept = { ink: true, panel: 'table', table: adafruit, dither: true, fit: '96x48', even: true, scale: '2' };
+  const kept = { ink: true, panel: 'table', table: adafruit, dither: true, fit: '96x48', even: true, frames: true, name: 'logo', tile: '16x16', lowfirst: true, scale: '2' };
   await setoptions(kept);
-  const read = () => page.evaluate(() => ['display', 'panel', 'table', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'scale'].map((id) => {
+  const read = () => page.evaluate(() => ['display', 'panel', 'table', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames', 'name', 'tile', 'lowfirst', 'scale'].map((id) => {
     const element = document.getElementById(id);
     return element.type === 'checkbox' ? element.checked : element.value;
   }));
   await page.reload();
-  assert.deepEqual(await read(), ['ink', 'table', adafruit, true, true, '96', '48', true, '2']);
+  assert.deepEqual(await read(), ['ink', 'table', adafruit, true, true, '96', '48', true, true, 'logo', '16x16', true, '2']);
   await page.click('#reset');
   await page.reload();
-  assert.deepEqual(await read(), ['light', 'linear', '', false, true, '128', '64', false, '4']);
+  assert.deepEqual(await read(), ['light', 'linear', '', false, true, '128', '64', false, false, '', '', false, '4']);
 });
 
 test('the preview is shown at its scale in device pixels, and a bad scale keeps the last result', async () => {
@@ -314,18 +324,18 @@ test('the preview is shown at its scale in device pixels, and a bad scale keeps 
 });
 
 test('a 4-bit bitmap disables the grey\'s options, and says why', async () => {
-  const greying = () => page.evaluate(() => ['dither', 'fit', 'fitwidth', 'fitheight', 'even'].map((id) => document.getElementById(id).disabled));
+  const greying = () => page.evaluate(() => ['dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames'].map((id) => document.getElementById(id).disabled));
   await choose('five.bmp', fivebythree, {});
-  assert.deepEqual(await greying(), [true, true, true, true, true]);
+  assert.deepEqual(await greying(), [true, true, true, true, true, true]);
   assert.ok(await drawn('pixelated'), 'a small picture enlarged is drawn sharp');
   assert.ok(await page.isVisible('#greynote'));
   await choose('wash.png', png(20, 10), { grey: true });
-  assert.deepEqual(await greying(), [false, false, false, false, false]);
+  assert.deepEqual(await greying(), [false, false, false, false, false, false]);
   assert.equal(await page.isVisible('#greynote'), false);
 });
 
-test('at 400 and 1280 pixels wide, no label is parted from its field and nothing runs off', async () => {
-  for (const width of [400, 1280]) {
+test('at 320, 400 and 1280 pixels wide, no label is parted from its field and nothing runs off', async () => {
+  for (const width of [320, 400, 1280]) {
     const narrow = await openpage({ viewport: { width, height: 900 } });
     await narrow.selectOption('#panel', 'table');
     // A label is parted from its field when its words and the field stand on different lines; the
@@ -342,6 +352,38 @@ test('at 400 and 1280 pixels wide, no label is parted from its field and nothing
       return [document.documentElement.scrollWidth, [...labels, ...(words(legend).getClientRects().length > 1 ? [legend] : [])].map((l) => l.textContent.trim())];
     });
     assert.deepEqual([scrolled <= width, parted], [true, []], `${width} pixels`);
+    await narrow.context().close();
+  }
+});
+
+// At each width: no sideways scroll; the preview inside its column, with nothing to scroll; every
+// command line whole in its box; and the picture drawn at the size it takes in the preview, which
+// is the 640 x 480 picture fitted into 128 x 64: 85 x 64 of it, or, unfitted, all of it.
+test('at 320, 400 and 1280 pixels wide, the preview fits its column, the command lines are read whole, and the picture is drawn at its size in the preview', async () => {
+  for (const width of [320, 400, 1280]) {
+    const narrow = await openpage({ viewport: { width, height: 900 } });
+    for (const [fit, shown] of [['128x64', [85, 64]], ['', [640, 480]]]) {
+      await choose('logo.png', png(640, 480), { grey: true, dither: true, fit, panel: 'srgb', scale: '4' }, narrow);
+      await narrow.waitForFunction(() => document.getElementById('original').complete && document.getElementById('preview').complete);
+      const seen = await narrow.evaluate(() => {
+        const box = (id) => document.getElementById(id).getBoundingClientRect();
+        const zoom = document.querySelector('#previewfigure');
+        const commands = document.getElementById('commands');
+        return {
+          page: document.documentElement.scrollWidth,
+          preview: box('preview'), column: box('previewfigure'), scrolls: zoom.scrollWidth > zoom.clientWidth,
+          commands: [commands.scrollWidth, commands.clientWidth],
+          picture: box('original'), natural: document.getElementById('preview').naturalWidth,
+        };
+      });
+      const [w, h] = fit ? fit.split('x').map(Number) : [640, 480];
+      const unit = seen.preview.width / w; // the page's pixels for a pixel of the bitmap
+      const where = `${width} pixels, ${fit || 'unfitted'}`;
+      assert.ok(seen.page <= width, `${where}: the page scrolls sideways, ${seen.page} wide`);
+      assert.ok(seen.preview.left >= seen.column.left && seen.preview.right <= seen.column.right && !seen.scrolls, `${where}: the preview leaves its column`);
+      assert.deepEqual(seen.commands, [seen.commands[1], seen.commands[1]], `${where}: a command line is cut`);
+      assert.ok(Math.abs(seen.picture.width - shown[0] * unit) <= 1 && Math.abs(seen.picture.height - shown[1] * unit) <= 1, `${where}: the picture is ${seen.picture.width} x ${seen.picture.height}, not ${shown[0] * unit} x ${shown[1] * unit}`);
+    }
     await narrow.context().close();
   }
 });
