@@ -62,113 +62,20 @@ const bmp4cshared::program thisprogram{"bmp4c",
                                        {"--low-first"},
                                        {{"--name", "a C name"}, {"--tile", "a size WxH"}}};
 
-// Keywords of C (C23 included) and C++ (C++20): an image may not be named
-// after one, in either language.
-constexpr std::string_view keywords[] = {"_Alignas",
-                                         "_Alignof",
-                                         "_Atomic",
-                                         "_BitInt",
-                                         "_Bool",
-                                         "_Complex",
-                                         "_Decimal128",
-                                         "_Decimal32",
-                                         "_Decimal64",
-                                         "_Generic",
-                                         "_Imaginary",
-                                         "_Noreturn",
-                                         "_Static_assert",
-                                         "_Thread_local",
-                                         "alignas",
-                                         "alignof",
-                                         "and",
-                                         "and_eq",
-                                         "asm",
-                                         "auto",
-                                         "bitand",
-                                         "bitor",
-                                         "bool",
-                                         "break",
-                                         "case",
-                                         "catch",
-                                         "char",
-                                         "char16_t",
-                                         "char32_t",
-                                         "char8_t",
-                                         "class",
-                                         "co_await",
-                                         "co_return",
-                                         "co_yield",
-                                         "compl",
-                                         "concept",
-                                         "const",
-                                         "const_cast",
-                                         "consteval",
-                                         "constexpr",
-                                         "constinit",
-                                         "continue",
-                                         "decltype",
-                                         "default",
-                                         "delete",
-                                         "do",
-                                         "double",
-                                         "dynamic_cast",
-                                         "else",
-                                         "enum",
-                                         "explicit",
-                                         "export",
-                                         "extern",
-                                         "false",
-                                         "float",
-                                         "for",
-                                         "friend",
-                                         "goto",
-                                         "if",
-                                         "inline",
-                                         "int",
-                                         "long",
-                                         "mutable",
-                                         "namespace",
-                                         "new",
-                                         "noexcept",
-                                         "not",
-                                         "not_eq",
-                                         "nullptr",
-                                         "operator",
-                                         "or",
-                                         "or_eq",
-                                         "private",
-                                         "protected",
-                                         "public",
-                                         "register",
-                                         "reinterpret_cast",
-                                         "requires",
-                                         "restrict",
-                                         "return",
-                                         "short",
-                                         "signed",
-                                         "sizeof",
-                                         "static",
-                                         "static_assert",
-                                         "static_cast",
-                                         "struct",
-                                         "switch",
-                                         "template",
-                                         "this",
-                                         "thread_local",
-                                         "throw",
-                                         "true",
-                                         "try",
-                                         "typedef",
-                                         "typeid",
-                                         "typename",
-                                         "typeof",
-                                         "typeof_unqual",
-                                         "union",
-                                         "unsigned",
-                                         "using",
-                                         "virtual",
-                                         "void",
-                                         "volatile"};
+// Keywords of C (C23 included) and C++ (C++20), each between blanks: an
+// image may not be named after one, in either language.
+constexpr std::string_view keywords =
+    " _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64 _Generic "
+    "_Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm auto bitand "
+    "bitor bool break case catch char char16_t char32_t char8_t class co_await co_return co_yield "
+    "compl concept const const_cast consteval constexpr constinit continue decltype default delete "
+    "do double dynamic_cast else enum explicit export extern false float for friend goto if inline "
+    "int long mutable namespace new noexcept not not_eq nullptr operator or or_eq private "
+    "protected "
+    "public register reinterpret_cast requires restrict return short signed sizeof static "
+    "static_assert static_cast struct switch template this thread_local throw true try typedef "
+    "typeid typename typeof typeof_unqual union unsigned using virtual void volatile wchar_t while "
+    "xor xor_eq ";
 
 constexpr int endofinput = std::char_traits<char>::eof();
 constexpr int quote = '"';
@@ -176,6 +83,7 @@ constexpr int quote = '"';
 // The output file being written; it replaces the file named only at the
 // end of a good run.
 bmp4cshared::output textoutput;
+
 bool iswhite(int c) {
   return c != endofinput && std::isspace(c) != 0;
 }
@@ -230,6 +138,14 @@ void askname(const char *prompt, std::string &name, const std::string *given) {
   readname(name);
 }
 
+// " logo ": a word between blanks, as the keywords stand.
+std::string word(std::string_view name) {
+  std::string between = " ";
+  between += name;
+  between += ' ';
+  return between;
+}
+
 // "logo": ASCII letters, digits and _, not starting with a digit, and no
 // keyword of C or C++, so that the header compiles in both.
 bool isidentifier(std::string_view name) {
@@ -237,7 +153,7 @@ bool isidentifier(std::string_view name) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
   return !name.empty() && letter(name[0]) &&
          std::all_of(name.begin(), name.end(), [&](char c) { return letter(c) || digit(c); }) &&
-         std::find(std::begin(keywords), std::end(keywords), name) == std::end(keywords);
+         keywords.find(word(name)) == std::string_view::npos;
 }
 
 std::int32_t readside(std::string_view text) {
@@ -277,6 +193,7 @@ void readoptions(const bmp4cshared::commandline &line) {
 // with .h; any other count is ignored, and the dialogue runs. With one,
 // strictly: known options, then at most the two names.
 std::vector<std::string> readarguments(int argc, char **argv) {
+  if (argc < 2) return {};
   if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; })) {
     if (argc != 2 && argc != 3) return {};
     return {argv + 1, argv + argc};
