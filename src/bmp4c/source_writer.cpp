@@ -205,9 +205,10 @@ std::int64_t tilecount() {
 // Each tile in reading order, left to right, then top to bottom, between
 // braces of its own lines, its items eight a line.
 void writetiles() {
+  if (tilecount() == 0) return; // nor any room for a tile, which may be of any size then
   const std::int64_t tilerow = (tilewidth + 1) / 2;
   std::vector<std::uint8_t> tile(static_cast<std::size_t>(tilerow * tileheight));
-  for (std::int64_t top = 0; top < pixelrows && tilecount() > 0; top += tileheight) {
+  for (std::int64_t top = 0; top < pixelrows; top += tileheight) {
     for (std::int64_t left = 0; left < width; left += tilewidth) {
       put("{\n", 2);
       gathertile(left, top, tile);

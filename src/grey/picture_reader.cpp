@@ -348,12 +348,13 @@ void readframes(const std::string &name,
   int taken = 0;
   for (;;) {
     const unsigned char *canvas = nullptr;
-    int w = 0, hgt = 0, delay = 0;
-    const int next = nextgifframe(animation.get(), canvas, w, hgt, delay);
+    int canvaswidth = 0, canvasheight = 0, delay = 0;
+    const int next = nextgifframe(animation.get(), canvas, canvaswidth, canvasheight, delay);
     if (next < 0 || from.cutshort) refuse(name, from, h, true, nomemory);
     if (next == 0) break;
-    picture frame{w, hgt, 4, 255,
-                  std::shared_ptr<void>(const_cast<unsigned char *>(canvas), [](void *) {})};
+    // The canvas is stb_image's, and lasts until the next frame.
+    const picture frame{canvaswidth, canvasheight, 4, 255,
+                        std::shared_ptr<void>(const_cast<unsigned char *>(canvas), [](void *) {})};
     take(frame, delay);
     ++taken;
   }
