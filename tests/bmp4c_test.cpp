@@ -922,7 +922,7 @@ const Twin twins[] = {
   {"a refusal, its message and status", "bmp4c in.h out.h", "out.h", 1},
   {"a bitmap alone, named and tiled, its header replaced through a rename", "bmp4c --name logo --tile 5x1 in.bmp", "in.h", 0},
   {"a preview replaced, low first", "bmp4c-preview --low-first in.h && bmp4c-preview --low-first --scale 2 in.h", "in.preview.png", 0},
-  {"a bitmap named as the text, and a PNG name that is a header's: both refused", "bmp4c in.bmp 'My Pictures/in.bmp'; bmp4c-preview in.h in.h", "My Pictures/in.bmp in.h", 2},
+  {"a bitmap named as the text, by a Greek name, and a PNG name that is a header's: both refused", "bmp4c in.bmp Ελληνικά.bmp; bmp4c-preview in.h in.h", "Ελληνικά.bmp in.h", 2},
   {"a preview, odd width said", "bmp4c-preview --scale 3 in.h", "in.preview.png", 0},
   {"a JPEG shrunk and dithered: the same bitmap", "bmp4c-grey --dither --fit 64x40 photo.jpg", "photo.bmp", 0},
   {"transparency over white, shrunk, made even", "bmp4c-grey --ink --fit 45x33 --even cutout.png", "cutout.bmp", 0},
