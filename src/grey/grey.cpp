@@ -116,7 +116,8 @@ greyimage greyed(const picture &image, const request &asked) {
   try {
     return greylevels(image, asked.how);
   } catch (const std::bad_alloc &) {
-    fail(asked.image, outofmemory(image.width, image.height, image.channels));
+    fail(asked.image, outofmemory(image.width, image.height,
+                                  image.channels * (image.largestsample == 255 ? 1 : 2)));
   }
 }
 
