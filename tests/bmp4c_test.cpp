@@ -653,11 +653,12 @@ TEST(Limits, KeepTheOldFile) {
           << pnm("P5", 5000, 4000, std::string(20000000, '\0'));
     folder.run(BMP4C_PATH " big.bmp big.h");
     for (const std::string extension : {"h", "bmp", "png"}) {
-      const fs::path old = folder.path / ("old." + extension);
-      std::ofstream(old) << oldfile;
-      fs::last_write_time(old, past);
-      fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-      fs::create_symlink(old.filename(), folder.path / ("link." + extension));
+      const fs::path older = folder.path / ("old." + extension);
+      std::ofstream(older) << oldfile;
+      fs::last_write_time(older, past);
+      fs::permissions(older,
+                      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+      fs::create_symlink(older.filename(), folder.path / ("link." + extension));
     }
     const auto found = std::distance(fs::directory_iterator(folder.path), {});
     EXPECT_EQ(folder.run(l.command), l.status) << l.proves;
@@ -818,7 +819,7 @@ struct Example {
 class Readme : public testing::TestWithParam<Example> {};
 
 // clang-format off
-const std::string symbols = "echo logo.bmp logo.h | bmp4c >/dev/null && ", named = "bmp4c --name logo logo.bmp logo.h >/dev/null && ";
+const std::string symbols = "echo logo.bmp logo.h | bmp4c >/dev/null && ", namelogo = "bmp4c --name logo logo.bmp logo.h >/dev/null && ";
 const std::string display = "struct Adafruit_SSD1327 { short WIDTH, HEIGHT; void clearDisplay(); unsigned char *getBuffer(); void display(); };";
 const std::string gradient = "convert -size 2x32 gradient:black-white -rotate -90 logo.png && ";
 // pixel_P() on this computer, through a pgmspace.h that reads memory as it is.
@@ -830,17 +831,17 @@ const Example examples[] = {
   {"cmake", "cmake", {".", "cmake -S . -B build -DCMAKE_PREFIX_PATH=\"$PWD/inst\" >/dev/null && cmake --build build", "bmp4c: converting", "build/bmp4c/logo.h", "build/game", false, "logo.png"}},
   {"make", "make cc", {".", "make", "bmp4c-grey --fit 128x64 --panel linear logo.png", "logo.h", "./game", true, "logo.png"}},
   {"meson", "meson ninja cc", {".", "[ -d b ] || meson setup b >/dev/null && meson compile -C b", "Generating logo.bmp", "b/logo.h", "b/game", true, "logo.png"}},
-  {"cortexm", "arm-none-eabi-gcc", {}, symbols + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logo.c && " + named + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logodata.c && arm-none-eabi-nm logo.o logodata.o", "R bitmap[^]*r logo"},
-  {"avr", "avr-gcc", {}, named + "avr-gcc -mmcu=atmega328p -Os -Wall -Wextra -Werror -c logo_avr.c && avr-objdump -t logo_avr.o", "progmem\\.data.*logo"},
-  {"named", "gcc clang g++ clang++", {}, named + "bmp4c --name icon five.bmp icon.h >/dev/null && for cc in gcc clang 'g++ -x c++' 'clang++ -x c++'; do $cc -Wall -Wextra -Werror images.c logodata.c -o images && ./images; done", "^(96 x 64 and 5 x 3: fe 63, 3072 bytes\n){4}$"},
-  {"arduino", "avr-g++", {}, named + "avr-g++ -mmcu=atmega328p -Os -Wall -Wextra -Werror -x c++ -c sketch.ino && avr-objdump -t sketch.o", "progmem\\.data.*logo"},
+  {"cortexm", "arm-none-eabi-gcc", {}, symbols + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logo.c && " + namelogo + "arm-none-eabi-gcc -mcpu=cortex-m4 -Os -Wall -Wextra -Werror -c logodata.c && arm-none-eabi-nm logo.o logodata.o", "R bitmap[^]*r logo"},
+  {"avr", "avr-gcc", {}, namelogo + "avr-gcc -mmcu=atmega328p -Os -Wall -Wextra -Werror -c logo_avr.c && avr-objdump -t logo_avr.o", "progmem\\.data.*logo"},
+  {"named", "gcc clang g++ clang++", {}, namelogo + "bmp4c --name icon five.bmp icon.h >/dev/null && for cc in gcc clang 'g++ -x c++' 'clang++ -x c++'; do $cc -Wall -Wextra -Werror images.c logodata.c -o images && ./images; done", "^(96 x 64 and 5 x 3: fe 63, 3072 bytes\n){4}$"},
+  {"arduino", "avr-g++", {}, namelogo + "avr-g++ -mmcu=atmega328p -Os -Wall -Wextra -Werror -x c++ -c sketch.ino && avr-objdump -t sketch.o", "progmem\\.data.*logo"},
   {"animation", "convert g++", {}, "convert -delay 10 -size 128x128 xc:white -delay 20 xc:black walk.gif && bmp4c-grey --frames --fit 128x128 walk.gif && bmp4c --name walk --tile 128x128 walk.bmp >/dev/null && echo '" + display + "' >display.h && g++ -Wall -Wextra -Werror -c animation.cpp && nm -C animation.o", "^bmp4c-grey: walk.bmp: 2 frames of 128 x 128, shown for 100 200 ms: bmp4c --tile 128x128\n[^]*r walk"},
   {"path", "convert", {}, "convert -size 85x64 gradient:red-blue logo.png && cp logo.png art.png && bmp4c-grey --fit 128x64 logo.png && bmp4c logo.bmp >/dev/null && bmp4c-preview --scale 4 logo.h && cmp logo.png art.png && sed -n 1,2p logo.h && identify -format '%w %h' logo.preview.png", "^#define WIDTH 128\n#define HEIGHT 64\n512 256$"},
   {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
   {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && grep _WIDTH logo.h && sed -i 's/^FIT = .*/FIT = 48x32/' Makefile && make >/dev/null && grep _WIDTH logo.h", "^#define LOGO_WIDTH 128\n#define LOGO_WIDTH 48\n$"},
-  {"library", "g++", {}, named + "echo '" + display + "' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && echo logo.bmp plain.h | bmp4c >/dev/null && printf '#include \"plain.h\"\\n#include \"display.h\"\\n' >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
+  {"library", "g++", {}, namelogo + "echo '" + display + "' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && echo logo.bmp plain.h | bmp4c >/dev/null && printf '#include \"plain.h\"\\n#include \"display.h\"\\n' >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
 };
 // clang-format on
 
