@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -156,23 +155,16 @@ bool isidentifier(std::string_view name) {
          keywords.find(word(name)) == std::string_view::npos;
 }
 
-std::int32_t readside(std::string_view text) {
-  std::int32_t side = 0;
-  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), side);
-  return error == std::errc() && stop == text.data() + text.size() ? side : 0;
-}
-
-// "16x16": both sides whole numbers from 1 up.
+// "16x16": both sides whole numbers from 1 up, each a signed 32-bit value,
+// as the bitmap's sides are.
 void readtile(std::string_view text) {
-  const std::size_t cross = text.find('x');
-  if (cross != text.npos) {
-    tilewidth = readside(text.substr(0, cross));
-    tileheight = readside(text.substr(cross + 1));
-  }
-  if (tilewidth < 1 || tileheight < 1) {
+  const auto [width, height] = bmp4cshared::readsize(text);
+  if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX) {
     bmp4cshared::usageerror(thisprogram, "--tile takes a size WxH such as 16x16, not \"" +
                                              std::string(text) + "\"");
   }
+  tilewidth = static_cast<std::int32_t>(width);
+  tileheight = static_cast<std::int32_t>(height);
 }
 
 void readoptions(const bmp4cshared::commandline &line) {

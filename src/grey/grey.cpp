@@ -15,7 +15,6 @@
 #include "../shared/panel.hpp"
 #include "levels.hpp"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -65,20 +64,12 @@ struct request {
   std::string image, bmp;
 };
 
-std::int64_t readside(std::string_view text) {
-  std::int64_t side = 0;
-  const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), side);
-  return error == std::errc() && stop == text.data() + text.size() ? side : 0;
-}
-
 // "128x64": both sides 1 or more, and no more pixels than a picture may
 // have.
 void readfit(std::string_view text, greying &how) {
-  const std::size_t cross = text.find('x');
-  if (cross != text.npos) {
-    how.fitwidth = readside(text.substr(0, cross));
-    how.fitheight = readside(text.substr(cross + 1));
-  }
+  const auto [width, height] = readsize(text);
+  how.fitwidth = width;
+  how.fitheight = height;
   if (how.fitwidth < 1 || how.fitheight < 1 || how.fitwidth > largestpicture ||
       how.fitheight > largestpicture || how.fitwidth * how.fitheight > largestpicture) {
     usageerror(thisprogram, "--fit takes a size WxH such as 128x64, of at most " +

@@ -5,6 +5,7 @@
 #include "names.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -74,6 +75,17 @@ panel panelof(const program &p, const commandline &line, bool ink) {
     if (const std::string why = readpanel(value, light); !why.empty()) usageerror(p, why);
   }
   return light;
+}
+
+sides readsize(std::string_view text) {
+  auto side = [](std::string_view digits) {
+    std::int64_t value = 0;
+    const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc() && stop == digits.data() + digits.size() ? value : 0;
+  };
+  const std::size_t cross = text.find('x');
+  if (cross == text.npos) return {};
+  return {side(text.substr(0, cross)), side(text.substr(cross + 1))};
 }
 
 std::string oddwidthnote(std::int64_t width) {

@@ -51,6 +51,13 @@ commandline readcommandline(const program &p, int argc, char **argv);
 // for ink); a --panel that is none of its forms is a usage error.
 panel panelof(const program &p, const commandline &line, bool ink);
 
+// "128x64": the two sides of a size, whole numbers; 0 for a side that is
+// not one (or for both, without an x).
+struct sides {
+  std::int64_t width = 0, height = 0;
+};
+sides readsize(std::string_view text);
+
 // What a bitmap or header of odd width means for a library that pads
 // rows, after "PROGRAM: FILE: ".
 std::string oddwidthnote(std::int64_t width);
