@@ -62,7 +62,7 @@ std::int64_t pixelbytes = 0;
 
 // Reads one byte into bword; false once the input has ended.
 bool readbyte() {
-  const int c = binaryfile.sbumpc();
+  const int c = binarysource->sbumpc();
   if (c == endofinput) {
     return false;
   }
@@ -104,7 +104,7 @@ bool capturerun(std::int32_t stop) {
   std::uint8_t *const data = bmpdata;
   std::int32_t position = count;
   int c = 0;
-  while (position < stop && (c = binaryfile.sbumpc()) != endofinput) {
+  while (position < stop && (c = binarysource->sbumpc()) != endofinput) {
     data[position++] = static_cast<std::uint8_t>(c);
   }
   filecounter += position - count;

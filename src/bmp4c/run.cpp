@@ -1,26 +1,34 @@
-// The conversion run: the console dialogue (or the names as the command
-// line's arguments, with the output's options), the two files, the order
-// of the steps, and the exit status (0 only after "Convertion Completed",
-// 1 after any failure message, 2 after a usage error). Every message of
-// the run goes to standard output; a usage error, which comes before the
-// run, goes to standard error, as the other two programs say theirs.
+// The conversion run: the console dialogue, or the names as the command
+// line's arguments with the output's options, the two files, the order of
+// the steps, and the exit status (0 only after a whole conversion, 1 after
+// any failure, 2 after a usage error).
+//
+// The dialogue keeps its texts: every message of it goes to standard
+// output, and "Convertion Completed" ends a good run. Given names, bmp4c
+// is a tool like cp: quiet on success, and a failure is one line on
+// standard error that names the file, "bmp4c: logo.bmp: ...". There "-"
+// is standard input or output. A usage error, which comes before the
+// run, goes to standard error either way, as the other two programs say
+// theirs.
 //
 // The output is written to a temporary file beside it, which takes its
 // place only once whole: a run refused or failed at any step leaves an
-// existing file with its bytes and its time stamp, and creates none.
+// existing file with its bytes and its time stamp, and creates none. No
+// text is written over a picture or a binary file, whatever leads to it.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
 #include "../shared/output.hpp"
 #include "bmp_intake.hpp"
+#include "image_name.hpp"
 #include "source_writer.hpp"
 #include "state.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -44,7 +52,8 @@ Converts an uncompressed 4-bit Windows bitmap into C source: #define WIDTH,
 #define HEIGHT and char bitmap[]. Without names it asks for the bitmap to
 read and the text file to write, and reads both names from standard input,
 a name with blanks in double quotes. Given names, it takes them as they
-are and reads nothing; a BITMAP alone is written to its name with .h.
+are; a BITMAP alone is written to its name with .h. It never writes over
+a picture or a binary file.
   --name NAME    the image's own names, NAME_WIDTH, NAME_HEIGHT and
                  static const unsigned char NAME[], kept in flash
   --tile WxH     tiles of W x H pixels, left to right, then top to bottom:
@@ -52,6 +61,8 @@ are and reads nothing; a BITMAP alone is written to its name with .h.
   --low-first    the first pixel of each pair in the low 4 bits
   --help         this text
   --version      the version
+Given names, it prints nothing on success and a failure's one line on
+standard error; "-" is standard input or output.
 The manual: man bmp4c
 )";
 
@@ -60,21 +71,6 @@ const bmp4cshared::program thisprogram{"bmp4c",
                                        "bmp4c " BMP4C_VERSION,
                                        {"--low-first"},
                                        {{"--name", "a C name"}, {"--tile", "a size WxH"}}};
-
-// Keywords of C (C23 included) and C++ (C++20), each between blanks: an
-// image may not be named after one, in either language.
-constexpr std::string_view keywords =
-    " _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64 _Generic "
-    "_Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm auto bitand "
-    "bitor bool break case catch char char16_t char32_t char8_t class co_await co_return co_yield "
-    "compl concept const const_cast consteval constexpr constinit continue decltype default delete "
-    "do double dynamic_cast else enum explicit export extern false float for friend goto if inline "
-    "int long mutable namespace new noexcept not not_eq nullptr operator or or_eq private "
-    "protected "
-    "public register reinterpret_cast requires restrict return short signed sizeof static "
-    "static_assert static_cast struct switch template this thread_local throw true try typedef "
-    "typeid typename typeof typeof_unqual union unsigned using virtual void volatile wchar_t while "
-    "xor xor_eq ";
 
 constexpr int endofinput = std::char_traits<char>::eof();
 constexpr int quote = '"';
@@ -125,34 +121,11 @@ void readname(std::string &name) {
 }
 
 // A missing answer leaves the name empty, and an empty name then fails to
-// open. A name given on the command line answers the prompt, which is
-// still printed so that a script sees the same lines either way.
-void askname(const char *prompt, std::string &name, const std::string *given) {
+// open.
+void askname(const char *prompt, std::string &name) {
   std::printf("%s \n", prompt);
-  if (given != nullptr) {
-    name = *given;
-    return;
-  }
   std::fflush(stdout);
   readname(name);
-}
-
-// " logo ": a word between blanks, as the keywords stand.
-std::string word(std::string_view name) {
-  std::string between = " ";
-  between += name;
-  between += ' ';
-  return between;
-}
-
-// "logo": ASCII letters, digits and _, not starting with a digit, and no
-// keyword of C or C++, so that the header compiles in both.
-bool isidentifier(std::string_view name) {
-  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
-  auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  return !name.empty() && letter(name[0]) &&
-         std::all_of(name.begin(), name.end(), [&](char c) { return letter(c) || digit(c); }) &&
-         keywords.find(word(name)) == std::string_view::npos;
 }
 
 // "16x16": both sides whole numbers from 1 up, each a signed 32-bit value,
@@ -171,25 +144,20 @@ void readoptions(const bmp4cshared::commandline &line) {
   for (const auto &[option, value] : line.options) {
     if (option == "--low-first") lowfirst = 1;
     if (option == "--tile") readtile(value);
-    if (option == "--name" && !isidentifier(value)) {
-      bmp4cshared::usageerror(thisprogram, "--name takes a C name: ASCII letters, digits and _, "
-                                           "not a digit first, and no keyword, not \"" +
-                                               value + "\"");
+    if (option == "--name") {
+      if (const std::string why = refusedname(value); !why.empty()) {
+        bmp4cshared::usageerror(thisprogram, "--name " + why);
+      }
     }
     if (option == "--name") imagename = value;
   }
 }
 
-// The names the command line gives. Without an option it is read as it
-// always was: two names, or a bitmap alone, whose text takes its name
-// with .h; any other count is ignored, and the dialogue runs. With one,
-// strictly: known options, then at most the two names.
+// The names the command line gives, after known options: none (the
+// dialogue runs), the bitmap alone, whose text takes its name with .h, or
+// both. More is a glob that named more than was meant, and nothing is
+// read or written.
 std::vector<std::string> readarguments(int argc, char **argv) {
-  if (argc < 2) return {};
-  if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; })) {
-    if (argc != 2 && argc != 3) return {};
-    return {argv + 1, argv + argc};
-  }
   const bmp4cshared::commandline line = bmp4cshared::readcommandline(thisprogram, argc, argv);
   readoptions(line);
   if (line.names.size() > 2) {
@@ -207,25 +175,46 @@ void endanswers() {
   }
 }
 
+bool isstandard(const std::string &name) {
+  return quiet && name == bmp4cshared::standardname;
+}
+
+std::string systemreason(int error) {
+  return error != 0 ? std::strerror(error) : "the system gives no reason";
+}
+
 // A directory may open for reading on some systems and fail only on the
 // first read, so it is refused as the unreadable input it is.
 void openbinaryfile() {
+  if (isstandard(binaryfilename)) {
+    bmp4cshared::binarymode(stdin);
+    binarysource = std::cin.rdbuf();
+    return;
+  }
+  const std::string line = std::string(binaryerror) + " " + bmp4cshared::shown(binaryfilename) + " \n";
   std::error_code ignored;
-  if (fs::is_directory(pathof(binaryfilename), ignored) ||
-      binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
-    fail((std::string(binaryerror) + " " + bmp4cshared::shown(binaryfilename) + " \n").c_str());
+  if (fs::is_directory(pathof(binaryfilename), ignored)) {
+    fail(line.c_str(), binaryfilename, "is a folder, not a bitmap");
+  }
+  errno = 0;
+  if (binaryfile.open(binaryfilename, std::ios::in | std::ios::binary) == nullptr) {
+    fail(line.c_str(), binaryfilename, "cannot be read: " + systemreason(errno));
   }
 }
 
-// A file that starts with "BM" is a bitmap, and no text is written over
-// one: a glob such as *.bmp that names two bitmaps would give the second
-// as the text.
-bool isbitmap(const fs::path &file) {
-  std::error_code ignored;
-  if (!fs::is_regular_file(file, ignored)) return false;
-  std::ifstream in(file, std::ios::binary);
-  std::array<char, 2> start{};
-  return in.read(start.data(), start.size()) && start[0] == 'B' && start[1] == 'M';
+// What bmp4c writes over: text. A picture is refused (a glob such as
+// logo.* may name the artwork as the text), and so is a file holding a NUL
+// byte, which no text does.
+std::string judgetext(std::string_view start) {
+  const std::pair<std::string_view, const char *> pictures[] = {
+      {"BM", "a bitmap"},
+      {"\x89PNG", "a PNG picture"},
+      {"GIF8", "a GIF picture"},
+      {"\xff\xd8\xff", "a JPEG picture"}};
+  for (const auto &[signature, what] : pictures) {
+    if (start.starts_with(signature)) return std::string(what) + ", not text";
+  }
+  return start.find('\0') != std::string_view::npos ? "a binary file, not text" : "";
 }
 
 // Nor is the bitmap itself written over, whatever name or link leads to
@@ -233,10 +222,19 @@ bool isbitmap(const fs::path &file) {
 // that cannot be written is said before any work.
 void opentextfile() {
   std::error_code ignored;
-  if (fs::equivalent(pathof(binaryfilename), pathof(textfilename), ignored) ||
-      isbitmap(pathof(textfilename)) ||
-      !bmp4cshared::openoutput(textfilename, "w", textoutput).empty()) {
-    fail(texterror);
+  if (!isstandard(binaryfilename) && !isstandard(textfilename) &&
+      fs::equivalent(pathof(binaryfilename), pathof(textfilename), ignored)) {
+    fail(texterror, textfilename, "is the bitmap itself: name the text file to write");
+  }
+  if (!isstandard(textfilename)) {
+    if (const std::string why = bmp4cshared::replaceable(textfilename, judgetext); !why.empty()) {
+      fail(texterror, textfilename, why);
+    }
+  }
+  errno = 0;
+  if (const std::string why = bmp4cshared::openoutput(textfilename, "w", textoutput, quiet);
+      !why.empty()) {
+    fail(texterror, textfilename, "cannot be written: " + why);
   }
   textfile = textoutput.file;
 }
@@ -244,17 +242,32 @@ void opentextfile() {
 void closefiles() {
   binaryfile.close();
   textfile = nullptr;
-  if (!bmp4cshared::closeoutput(textoutput, 0).empty()) {
-    fail(writeerror);
+  if (const std::string why = bmp4cshared::closeoutput(textoutput, 0); !why.empty()) {
+    fail(writeerror, textfilename, "cannot be written: " + why);
   }
 }
 
 } // namespace
 
-void fail(const char *message) {
-  std::fputs(message, stdout);
+void fail(const char *message, const std::string &file, const std::string &what) {
+  if (quiet) {
+    std::fprintf(stderr, "bmp4c: %s: %s\n", bmp4cshared::shown(file).c_str(),
+                 bmp4cshared::shown(what).c_str());
+  } else {
+    std::fputs(message, stdout);
+  }
   bmp4cshared::discardoutput(textoutput);
   std::exit(exitfailure);
+}
+
+void fail(const char *message) {
+  std::string what = message;
+  if (what.ends_with('\n')) what.pop_back();
+  fail(message, binaryfilename, what);
+}
+
+void failwrite(int error) {
+  fail(writeerror, textfilename, "cannot be written: " + systemreason(error));
 }
 
 } // namespace bmp4c
@@ -263,16 +276,19 @@ int main(int argc, char **argv) {
   using namespace bmp4c;
   bmp4cshared::useutf8console();
   const std::vector<std::string> names = readarguments(argc, argv);
-  const std::string defaulttext =
-      names.size() == 1 ? bmp4cshared::withextension(names[0], ".h") : "";
   packstart = 0;
-  std::printf("%s\n", banner);
-  askname(binaryprompt, binaryfilename, names.empty() ? nullptr : &names[0]);
-  askname(textprompt, textfilename,
-          names.empty()       ? nullptr
-          : names.size() == 1 ? &defaulttext
-                              : &names[1]);
-  if (names.empty()) endanswers();
+  if (names.empty()) {
+    std::printf("%s\n", banner);
+    askname(binaryprompt, binaryfilename);
+    askname(textprompt, textfilename);
+    endanswers();
+  } else {
+    quiet = true;
+    binaryfilename = names[0];
+    textfilename = names.size() == 2                   ? names[1]
+                   : names[0] == bmp4cshared::standardname ? names[0]
+                                                       : bmp4cshared::withextension(names[0], ".h");
+  }
   openbinaryfile();
   opentextfile();
   readheader();
@@ -282,6 +298,6 @@ int main(int argc, char **argv) {
   writepreamble();
   writepixels();
   closefiles();
-  std::printf("%s\n", completion);
+  if (!quiet) std::printf("%s\n", completion);
   return exitsuccess;
 }

@@ -14,8 +14,10 @@
 #include "source_writer.hpp"
 
 #include "bmp_intake.hpp"
+#include "image_name.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -50,8 +52,9 @@ char itemtexts[bytevalues][itemroom];
 constexpr std::int64_t batchlength = 4096;
 
 void flushoutput() {
+  errno = 0;
   if (std::fwrite(outbuffer, 1, outlength, textfile) != outlength) {
-    fail(writeerror);
+    failwrite(errno);
   }
   outlength = 0;
 }
@@ -219,11 +222,6 @@ void writetiles() {
   }
 }
 
-std::string uppercase(std::string name) {
-  for (char &c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  return name;
-}
-
 } // namespace
 
 void hexconvert(std::uint8_t b) {
@@ -249,8 +247,14 @@ void writepreamble() {
   const bool named = !imagename.empty(), tiled = tilewidth != 0;
   const std::string prefix = named ? uppercase(imagename) + "_" : "";
   std::string text;
-  if (named)
+  // Names that differ only in case (logo, LOGO) share their macros: the
+  // second image's header stops the compile rather than redefine them.
+  if (named) {
     text += "#ifndef BMP4C_IMAGE_" + imagename + "\n#define BMP4C_IMAGE_" + imagename + "\n";
+    text += "#ifdef " + prefix + "WIDTH\n#error \"" + prefix +
+            "WIDTH is defined already: two images whose names differ only in case give the same "
+            "macros\"\n#endif\n";
+  }
   text += "#define " + prefix + "WIDTH " + std::to_string(tiled ? tilewidth : width) + "\n";
   text += "#define " + prefix + "HEIGHT " + std::to_string(tiled ? tileheight : imagerows()) + "\n";
   if (tiled) text += "#define " + prefix + "TILES " + std::to_string(tilecount()) + "\n";

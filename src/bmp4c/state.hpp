@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <streambuf>
 #include <string>
 
 namespace bmp4c {
@@ -27,10 +28,13 @@ inline constexpr int exitfailure = 1;
 inline std::string imagename;
 inline std::int32_t tilewidth = 0, tileheight = 0, lowfirst = 0;
 
-// The dialogue.
+// The dialogue, or the names on the command line: then the run is quiet,
+// and "-" names standard input or output.
+inline bool quiet = false;
 inline std::string binaryfilename;
 inline std::string textfilename;
 inline std::filebuf binaryfile; // read a character at a time, in binary
+inline std::streambuf *binarysource = &binaryfile; // the file, or standard input
 inline std::FILE *textfile = nullptr;
 
 // The header, the index of its byte being read, the count of bytes read so
@@ -54,8 +58,14 @@ inline std::uint8_t bword = 0, temph = 0, templ = 0;
 // Both the writer and the final close of the output file can fail.
 inline constexpr const char *writeerror = "Error writing text file\n";
 
-// Prints one message on standard output and ends the process with the
-// failure status, the output file as the run found it.
+// Ends the process with the failure status, the output file as the run
+// found it. The dialogue prints the message on standard output; a quiet
+// run prints "bmp4c: FILE: WHAT" on standard error, FILE being the bitmap
+// and WHAT the message unless they are given.
 [[noreturn]] void fail(const char *message);
+[[noreturn]] void fail(const char *message, const std::string &file, const std::string &what);
+
+// A write to the text file failed, with this errno value.
+[[noreturn]] void failwrite(int error);
 
 } // namespace bmp4c

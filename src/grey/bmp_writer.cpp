@@ -3,6 +3,11 @@
 // height, 1 plane, 4 bits, no compression, the pixel data's size, the
 // resolution, 16 colours), 16 palette entries of blue, green, red and 0,
 // then the rows. Numbers are little-endian.
+//
+// The file header's 4 reserved bytes, which every reader passes over, are
+// the mark of a bitmap that bmp4c-grey wrote: "b4cg". A palette could not
+// tell, since a user's own 16-grey bitmap may hold the very same one, and
+// bmp4c-grey must never write over a bitmap that it did not make.
 #include "bmp_writer.hpp"
 
 #include "../shared/output.hpp"
@@ -16,6 +21,7 @@ namespace {
 constexpr std::uint32_t fileheadersize = 14, infoheadersize = 40, palettesize = 16 * 4;
 constexpr std::uint32_t pixeloffset = fileheadersize + infoheadersize + palettesize;
 constexpr std::uint32_t pixelspermetre = 2835; // 72 dots an inch
+constexpr std::string_view signature = "BM", mark = "b4cg";
 
 void putle(std::vector<std::uint8_t> &bytes, std::uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -23,9 +29,9 @@ void putle(std::vector<std::uint8_t> &bytes, std::uint32_t value, int size) {
 
 std::vector<std::uint8_t> headers(const greyimage &grey) {
   const auto datasize = static_cast<std::uint32_t>(grey.rows.size());
-  std::vector<std::uint8_t> bytes = {'B', 'M'};
+  std::vector<std::uint8_t> bytes(signature.begin(), signature.end());
   putle(bytes, pixeloffset + datasize, 4);
-  putle(bytes, 0, 4); // reserved
+  bytes.insert(bytes.end(), mark.begin(), mark.end()); // reserved
   putle(bytes, pixeloffset, 4);
   putle(bytes, infoheadersize, 4);
   putle(bytes, static_cast<std::uint32_t>(grey.width), 4);
@@ -46,6 +52,13 @@ std::vector<std::uint8_t> headers(const greyimage &grey) {
 }
 
 } // namespace
+
+std::string judgebmp(std::string_view start) {
+  if (!start.starts_with(signature)) return "not a bitmap";
+  constexpr std::size_t reserved = 6;
+  const bool marked = start.size() >= reserved + mark.size() && start.substr(reserved, mark.size()) == mark;
+  return marked ? "" : "a bitmap that bmp4c-grey did not write";
+}
 
 greyimage newgreyimage(std::int64_t width, std::int64_t height, bool ink) {
   greyimage grey{width, height, (width + 7) / 8 * 4, ink, {}};

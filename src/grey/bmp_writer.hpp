@@ -9,12 +9,14 @@
 // For a light display, pixel index v is 15 - k, so that bmp4c writes the
 // digit k; for ink, v is k, and bmp4c writes 15 - k. Palette entry v is
 // the grey of v's level (greys[k], the panel's light of level k), so that
-// an image viewer shows the picture as the panel will.
+// an image viewer shows the picture as the panel will. The bitmap is
+// marked as bmp4c-grey's own, so that no other bitmap is written over.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace bmp4cgrey {
@@ -36,6 +38,12 @@ inline void setlevel(greyimage &grey, std::int64_t x, std::int64_t y, int level)
   byte = static_cast<std::uint8_t>(x % 2 == 0 ? (byte & 0x0f) | index << 4 : (byte & 0xf0) | index);
 }
 
+// "-" writes to standard output, unless it is a terminal.
 std::string writebmp(const std::string &name, const greyimage &grey);
+
+// What an existing bitmap name holds, from its first bytes: "" for a
+// bitmap that bmp4c-grey wrote (its file header's reserved bytes hold
+// "b4cg"), which may be written again; otherwise what it is.
+std::string judgebmp(std::string_view start);
 
 } // namespace bmp4cgrey

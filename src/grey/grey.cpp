@@ -6,13 +6,17 @@
 //
 // It owns the exit statuses (0 written, 1 bad input or output, 2 a usage
 // error) and the bitmap's name: by default the picture's with .bmp, never
-// the picture itself, and always ending in .bmp, so that no other picture
-// is ever written over. On success it prints nothing, or one line when the
-// width is odd; with --frames, a line on standard output that says the
-// frames, their delays and the tile to give bmp4c.
+// the picture itself, always ending in .bmp, and never a bitmap that it did
+// not write, so that no other picture is ever written over. "-" is
+// standard input or output. On success it prints nothing on standard
+// output; on standard error, one line when the width is odd, and one that
+// says the frames of a GIF: with --frames their delays and the tile to
+// give bmp4c, without it that only the first was taken.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
+#include "../shared/output.hpp"
 #include "../shared/panel.hpp"
+#include "bmp_writer.hpp"
 #include "levels.hpp"
 
 #include <cstdio>
@@ -36,7 +40,8 @@ constexpr std::string_view usage =
 Makes a 4-bit bitmap of 16 greys that bmp4c converts, from a PNG, JPEG,
 GIF, BMP, TGA or PNM picture: by default IMAGE with its extension replaced
 by .bmp. Each pixel becomes the level whose light on the panel is nearest
-to its luminance.
+to its luminance. It writes over no bitmap but one it wrote; "-" is
+standard input or output.
   --ink          for a display that draws ink: a white background, and digits
                  that are darkness (default: a black background, f brightest)
   --dither       Floyd-Steinberg error diffusion, in linear light
@@ -92,9 +97,11 @@ request readarguments(int argc, char **argv) {
     usageerror(thisprogram, "give a picture, and at most one BMP");
   }
   asked.image = line.names[0];
-  // "logo.png" gives "logo.bmp".
-  asked.bmp = line.names.size() == 2 ? line.names[1] : withextension(line.names[0], ".bmp");
-  if (!hasextension(asked.bmp, ".bmp")) {
+  // "logo.png" gives "logo.bmp"; standard input, standard output.
+  asked.bmp = line.names.size() == 2          ? line.names[1]
+              : asked.image == standardname ? asked.image
+                                            : withextension(line.names[0], ".bmp");
+  if (!hasextension(asked.bmp, ".bmp") && asked.bmp != standardname) {
     usageerror(thisprogram, asked.bmp + ": the name must end in .bmp, for the file is a bitmap "
                                         "whatever its name");
   }
@@ -143,6 +150,27 @@ greyimage greyframes(const request &asked, std::string &said) {
   return stacked(frames);
 }
 
+// The picture itself is never written over, nor any file but a bitmap
+// that bmp4c-grey wrote.
+void checkoutput(const request &asked) {
+  if (asked.bmp == standardname) return;
+  std::error_code ignored;
+  if ((asked.bmp == asked.image && asked.image != standardname) ||
+      std::filesystem::equivalent(pathof(asked.image), pathof(asked.bmp), ignored)) {
+    fail(asked.bmp, "is the picture itself");
+  }
+  if (const std::string what = replaceable(asked.bmp, judgebmp); !what.empty()) {
+    fail(asked.bmp, what);
+  }
+}
+
+// What a run says besides its bitmap, on standard error: a GIF's frames,
+// and an odd width. Said after the bitmap is written: a build without a
+// preview hears it too.
+void note(const std::string &bmp, const std::string &what) {
+  std::fprintf(stderr, "bmp4c-grey: %s: %s\n", shown(bmp).c_str(), what.c_str());
+}
+
 } // namespace
 
 void fail(const std::string &file, const std::string &what) {
@@ -156,23 +184,23 @@ int main(int argc, char **argv) {
   using namespace bmp4cgrey;
   bmp4cshared::useutf8console();
   const request asked = readarguments(argc, argv);
-  std::error_code ignored;
-  if (asked.bmp == asked.image ||
-      std::filesystem::equivalent(bmp4cshared::pathof(asked.image), bmp4cshared::pathof(asked.bmp),
-                                  ignored)) {
-    fail(asked.bmp, "is the picture itself");
+  checkoutput(asked);
+  std::string frames, unused;
+  greyimage grey;
+  if (asked.frames) {
+    grey = greyframes(asked, frames);
+  } else {
+    const picture image = readpicture(asked.image);
+    grey = greyed(image, asked);
+    if (image.frames > 1) {
+      unused = "has " + std::to_string(image.frames) +
+               " frames; only the first is greyed: --frames takes them all";
+    }
   }
-  std::string frames;
-  const greyimage grey =
-      asked.frames ? greyframes(asked, frames) : greyed(readpicture(asked.image), asked);
   const std::string why = writebmp(asked.bmp, grey);
   if (!why.empty()) fail(asked.bmp, "cannot be written: " + why);
-  if (asked.frames)
-    std::printf("bmp4c-grey: %s: %s\n", bmp4cshared::shown(asked.bmp).c_str(), frames.c_str());
-  // Said after the bitmap is written: a build without a preview hears it too.
-  if (grey.width % 2 != 0) {
-    std::fprintf(stderr, "bmp4c-grey: %s: %s\n", bmp4cshared::shown(asked.bmp).c_str(),
-                 bmp4cshared::oddwidthnote(grey.width).c_str());
-  }
+  if (!frames.empty()) note(asked.bmp, frames);
+  if (!unused.empty()) note(asked.image, unused);
+  if (grey.width % 2 != 0) note(asked.bmp, bmp4cshared::oddwidthnote(grey.width));
   return EXIT_SUCCESS;
 }

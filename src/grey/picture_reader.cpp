@@ -14,6 +14,7 @@
 #include "picture_reader.hpp"
 
 #include "../shared/names.hpp"
+#include "../shared/output.hpp"
 #include "rle_bitmap.hpp"
 
 #include <algorithm>
@@ -80,7 +81,35 @@ source &rewound(source &from) {
   return from;
 }
 
+// A picture from standard input is kept whole in a temporary file first,
+// so that the decoders may seek in it as in any file. No picture that
+// bmp4c-grey reads takes more: 64 megapixels of 16-bit RGBA are 512 MiB.
+constexpr std::int64_t largeststandardinput = std::int64_t{1} << 30;
+
+source readstandardinput(const std::string &name) {
+  bmp4cshared::binarymode(stdin);
+  std::FILE *file = std::tmpfile();
+  if (file == nullptr) fail(name, std::string("cannot be kept to be read: ") + std::strerror(errno));
+  std::int64_t size = 0;
+  std::array<char, 65536> chunk;
+  for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0;) {
+    size += static_cast<std::int64_t>(n);
+    if (size > largeststandardinput) {
+      fail(name, "holds more than " + std::to_string(largeststandardinput) +
+                     " bytes, more than any picture that bmp4c-grey reads");
+    }
+    if (std::fwrite(chunk.data(), 1, n, file) != n) {
+      fail(name, std::string("cannot be kept to be read: ") + std::strerror(errno));
+    }
+  }
+  if (std::ferror(stdin) != 0) fail(name, "cannot be read");
+  if (size == 0) fail(name, "is empty, not a picture");
+  std::rewind(file);
+  return {file, size};
+}
+
 source openpicture(const std::string &name) {
+  if (name == bmp4cshared::standardname) return readstandardinput(name);
   const std::filesystem::path path = bmp4cshared::pathof(name);
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) fail(name, "is a folder, not a picture");
@@ -277,17 +306,9 @@ std::int64_t countframes(source &from, const head &h) {
   return frames;
 }
 
-} // namespace
-
-std::string outofmemory(std::int64_t width, std::int64_t height, int bytesapixel) {
-  return "memory ran out: its " + std::to_string(width) + " x " + std::to_string(height) +
-         " pixels take " + std::to_string(width * height * bytesapixel) + " bytes as stored, " +
-         std::to_string(bytesapixel) + " a pixel";
-}
-
-picture readpicture(const std::string &name) {
-  source from = openpicture(name);
-  const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
+// The picture of an open file: its first frame, for a GIF, whose frames
+// are counted.
+picture decode(const std::string &name, source &from) {
   const head h = readhead(from);
   if (isrlebitmap(h.bytes.data(), h.size)) return readrle(name, from, h);
   if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");
@@ -314,7 +335,22 @@ picture readpicture(const std::string &name) {
   image.height = height;
   image.channels = channels;
   image.largestsample = deep ? 65535 : 255;
+  if (h.is(gif)) image.frames = std::max<std::int64_t>(1, countframes(from, h));
   return image;
+}
+
+} // namespace
+
+std::string outofmemory(std::int64_t width, std::int64_t height, int bytesapixel) {
+  return "memory ran out: its " + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels take " + std::to_string(width * height * bytesapixel) + " bytes as stored, " +
+         std::to_string(bytesapixel) + " a pixel";
+}
+
+picture readpicture(const std::string &name) {
+  source from = openpicture(name);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
+  return decode(name, from);
 }
 
 // A GIF's frames are checked together: stb_image composes each on a canvas
@@ -325,7 +361,7 @@ void readframes(const std::string &name,
   const std::unique_ptr<std::FILE, int (*)(std::FILE *)> closing(from.file, std::fclose);
   const head h = readhead(from);
   if (!h.is(gif)) {
-    take(readpicture(name), 0);
+    take(decode(name, from), 0);
     return;
   }
   if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");

@@ -34,8 +34,10 @@ struct picture {
   int channels = 0;
   int largestsample = 255; // 255, or 65535 for a 16-bit PNG
   std::shared_ptr<void> samples;
+  std::int64_t frames = 1; // of a GIF, of which this is the first
 };
 
+// "-" reads standard input, whole, before anything is decoded.
 picture readpicture(const std::string &name);
 
 // Every frame of a picture, in order, with its delay in milliseconds: a

@@ -6,6 +6,7 @@
 #include "header_reader.hpp"
 
 #include "../shared/names.hpp"
+#include "../shared/output.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,18 +27,21 @@ constexpr std::size_t shownlength = 24;
 
 constexpr const char *blanks = " \t\r\n";
 
+// The header's text; "-" reads standard input.
 std::string readfile(const std::string &name) {
+  const bool standard = name == bmp4cshared::standardname;
   std::error_code ignored;
-  if (std::filesystem::is_directory(bmp4cshared::pathof(name), ignored)) {
+  if (!standard && std::filesystem::is_directory(bmp4cshared::pathof(name), ignored)) {
     fail(name, "is a folder, not a header");
   }
-  std::FILE *file = std::fopen(name.c_str(), "rb");
+  if (standard) bmp4cshared::binarymode(stdin);
+  std::FILE *file = standard ? stdin : std::fopen(name.c_str(), "rb");
   if (file == nullptr) fail(name, std::string("cannot be read: ") + std::strerror(errno));
   std::string text;
   char chunk[65536];
   for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
   const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
+  if (!standard) std::fclose(file);
   if (failed) fail(name, "cannot be read");
   return text;
 }

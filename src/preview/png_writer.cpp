@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace bmp4cpreview {
 namespace {
@@ -24,6 +25,11 @@ namespace {
 constexpr std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 constexpr std::uint8_t bitdepth = 4, palette = 3;
 constexpr std::uint8_t unfiltered = 0;
+
+// The mark of a PNG that bmp4c-preview drew, a tEXt chunk that every
+// reader passes over: the keyword Software, a NUL and the program's name.
+// A PNG without it is the user's, and is never written over.
+constexpr std::string_view mark = "Software\0bmp4c-preview";
 
 // A zlib stream: a 2-byte header (deflate, 32 KiB window, no dictionary,
 // its check bits set), the deflate blocks, and the Adler-32 of the data.
@@ -126,6 +132,13 @@ std::vector<std::uint8_t> pngrow(const image &picture, std::int64_t y, const dra
 
 } // namespace
 
+std::string judgepng(std::string_view start) {
+  const std::string_view sign(reinterpret_cast<const char *>(signature), sizeof signature);
+  if (!start.starts_with(sign)) return "not a PNG";
+  const std::string chunk = "tEXt" + std::string(mark);
+  return start.find(chunk) == std::string_view::npos ? "a PNG that bmp4c-preview did not draw" : "";
+}
+
 std::string writepng(const std::string &name, const image &picture, const drawing &how) {
   bmp4cshared::output out;
   if (std::string why = bmp4cshared::openoutput(name, "wb", out); !why.empty()) return why;
@@ -138,6 +151,7 @@ std::string writepng(const std::string &name, const image &picture, const drawin
   header.insert(header.end(),
                 {bitdepth, palette, 0, 0, 0}); // deflate, no filter choice, no interlace
   writechunk(png, "IHDR", header);
+  writechunk(png, "tEXt", std::vector<std::uint8_t>(mark.begin(), mark.end()));
   std::vector<std::uint8_t> greys;
   for (const std::uint8_t grey : how.greys) greys.insert(greys.end(), {grey, grey, grey});
   writechunk(png, "PLTE", greys);

@@ -6,10 +6,12 @@
 //
 // It owns the command line, the exit statuses (0 written, 1 bad input or
 // output, 2 a usage error) and the default PNG name, which is never the
-// name of the artwork that the header came from. On success it prints
-// nothing, or one line when the width is odd.
+// name of the artwork that the header came from, nor of any PNG it did not
+// draw. "-" is standard input or output. On success it prints nothing on
+// standard output, and one line on standard error when the width is odd.
 #include "../shared/commandline.hpp"
 #include "../shared/names.hpp"
+#include "../shared/output.hpp"
 #include "../shared/panel.hpp"
 #include "header_reader.hpp"
 #include "png_writer.hpp"
@@ -33,7 +35,8 @@ constexpr std::string_view usage =
     R"(usage: bmp4c-preview [--ink] [--scale N] [--panel LIGHT] [--low-first] HEADER [PNG]
 Draws the image of a header that bmp4c wrote as a PNG, by default HEADER
 with .h replaced by .preview.png; the tiles of a tiled header one below
-the other. Each pixel is its level's light on the panel, as a grey.
+the other. Each pixel is its level's light on the panel, as a grey. It
+writes over no PNG but one it drew; "-" is standard input or output.
   --ink          f black and 0 white, as on paper (default: 0 black, f white)
   --scale N      each pixel as an N x N square, N from 1 to 64
   --panel LIGHT  the light of the panel's 16 levels: linear (the default),
@@ -68,8 +71,10 @@ std::int64_t readscale(std::string_view text) {
 }
 
 // "logo.h" gives "logo.preview.png"; a name without .h gets .preview.png
-// added. Never "logo.png": that is what the artwork is called.
+// added. Never "logo.png": that is what the artwork is called. A header
+// from standard input is drawn to standard output.
 std::string pngname(const std::string &header) {
+  if (header == standardname) return header;
   const bool endsinh = header.size() > 2 && header.ends_with(".h");
   return header.substr(0, header.size() - (endsinh ? 2 : 0)) + ".preview.png";
 }
@@ -101,7 +106,7 @@ request readarguments(int argc, char **argv) {
   asked.header = line.names[0];
   asked.png = line.names.size() == 2 ? line.names[1] : pngname(line.names[0]);
   // Two headers given by a glob (*.h) must not make the second a PNG.
-  if (!hasextension(asked.png, ".png")) {
+  if (!hasextension(asked.png, ".png") && asked.png != standardname) {
     usageerror(thisprogram, asked.png + ": the name must end in .png, for the file is a PNG "
                                         "whatever its name");
   }
@@ -132,9 +137,16 @@ int main(int argc, char **argv) {
     fail(asked.header, "too large for a PNG at scale " + std::to_string(asked.how.scale));
   }
   std::error_code ignored;
-  if (std::filesystem::equivalent(bmp4cshared::pathof(asked.header), bmp4cshared::pathof(asked.png),
+  if (asked.png != bmp4cshared::standardname &&
+      std::filesystem::equivalent(bmp4cshared::pathof(asked.header), bmp4cshared::pathof(asked.png),
                                   ignored)) {
     fail(asked.png, "is the header itself");
+  }
+  // Only a PNG that it drew is drawn over: the name may be the artwork's,
+  // or a link to anything.
+  if (asked.png != bmp4cshared::standardname) {
+    const std::string what = bmp4cshared::replaceable(asked.png, judgepng);
+    if (!what.empty()) fail(asked.png, what);
   }
   const std::string why = writepng(asked.png, picture, asked.how);
   if (!why.empty()) fail(asked.png, "cannot be written: " + why);

@@ -11,6 +11,13 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace bmp4cshared {
 namespace {
 
@@ -55,9 +62,54 @@ std::string reason(int error) {
   return std::strerror(error != 0 ? error : EIO);
 }
 
+const char *const whattodo = ": remove it, or name another file";
+
 } // namespace
 
-std::string openoutput(const std::string &name, const char *mode, output &out) {
+void binarymode(std::FILE *stream) {
+#ifdef _WIN32
+  _setmode(_fileno(stream), _O_BINARY);
+#else
+  (void)stream;
+#endif
+}
+
+bool isterminal(std::FILE *stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
+std::string replaceable(const std::string &name, judge kind) {
+  std::error_code ignored;
+  if (!fs::is_regular_file(fs::status(pathof(name), ignored))) return "";
+  std::FILE *file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) {
+    return std::string("cannot be read, so what it holds is not known (") + std::strerror(errno) +
+           ")" + whattodo;
+  }
+  std::string start(firstbytes, '\0');
+  start.resize(std::fread(start.data(), 1, start.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::string("cannot be read, so what it holds is not known") + whattodo;
+  const std::string what = kind(start);
+  return what.empty() ? "" : "is " + what + whattodo;
+}
+
+std::string openoutput(const std::string &name, const char *mode, output &out, bool dash) {
+  if (dash && name == standardname) {
+    const bool binary = std::strchr(mode, 'b') != nullptr;
+    if (binary && isterminal(stdout)) {
+      return "standard output is a terminal, which would show the file as garbage: send it to a "
+             "file or a pipe";
+    }
+    if (binary) binarymode(stdout);
+    out.file = stdout;
+    return "";
+  }
   out.target = followlinks(pathof(name));
   std::error_code ignored;
   const fs::file_status status = fs::status(out.target, ignored);
@@ -86,7 +138,10 @@ std::string openoutput(const std::string &name, const char *mode, output &out) {
 
 std::string closeoutput(output &out, int error) {
   errno = 0;
-  const bool closed = std::fclose(out.file) == 0;
+  // Standard output stays open: flushed, it has all there is to say.
+  const bool closed = out.file == stdout
+                          ? std::fflush(stdout) == 0 && std::ferror(stdout) == 0
+                          : std::fclose(out.file) == 0;
   out.file = nullptr;
   if (error == 0 && !closed) error = errno != 0 ? errno : EIO;
   if (error != 0) {
@@ -105,7 +160,7 @@ std::string closeoutput(output &out, int error) {
 }
 
 void discardoutput(output &out) {
-  if (out.file != nullptr) std::fclose(out.file);
+  if (out.file != nullptr && out.file != stdout) std::fclose(out.file);
   out.file = nullptr;
   std::error_code ignored;
   if (!out.temporary.empty()) fs::remove(out.temporary, ignored);

@@ -14,6 +14,9 @@ struct refused {};
 void fail(const char *) {
   throw refused{};
 }
+void failwrite(int) {
+  throw refused{};
+}
 } // namespace bmp4c
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
