@@ -47,6 +47,7 @@ if(GREY)
     # width not again by the preview.
     if(said)
       string(REPLACE "bmp4c-grey: in.bmp:" "bmp4c-grey: ${greybitmap}:" said "${said}")
+      string(REPLACE "bmp4c-grey: image${extension}:" "bmp4c-grey: ${BITMAP}:" said "${said}")
       string(STRIP "${said}" said)
       message("${said}")
       set(noted TRUE)
@@ -95,9 +96,11 @@ if(NOT status MATCHES "^[0-9]+$")
   # Not started at all: the status is the system's reason.
   message(FATAL_ERROR "bmp4c could not start ${program}: ${status}")
 elseif(NOT status STREQUAL "0")
-  # The converter's banner and prompts come before its one message; the
-  # message is indented to keep CMake from wrapping it.
-  string(REGEX REPLACE "^.*write: \n" "" said "${said}")
+  # Each program's one message names the file it ran on, which is named
+  # here as the project knows it; it is indented to keep CMake from
+  # wrapping it.
+  string(REPLACE "bmp4c: in.bmp:" "bmp4c: ${BITMAP}:" said "${said}")
+  string(REPLACE "bmp4c: out.h:" "bmp4c: ${HEADER}:" said "${said}")
   string(REPLACE "bmp4c-grey: image${extension}:" "bmp4c-grey: ${BITMAP}:" said "${said}")
   string(STRIP "${said}" said)
   message(FATAL_ERROR "bmp4c could not convert ${BITMAP}:\n  ${said}")

@@ -68,6 +68,9 @@ const std::string done = "Convertion Completed\n", toomany = "Too many names: pu
 // padding (fff) that must never show, and what the converter makes of it.
 const std::string fivebythree = bitmap(5, 3, "\xab\xcd\xef\xff\x56\x78\x9f\xff\x01\x23\x4f\xff"s);
 const std::string itsitems = "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = {\n0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x1f,\n};\n";
+// The starts of files that are not text: pictures and a binary file.
+const std::string pngstart = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"s, jpegstart = "\xff\xd8\xff\xe0\0\x10JFIF"s, gifstart = "GIF89a\1\0\1\0"s, binary = "data\0more\n"s;
+const std::string refused = ": remove it, or name another file\n", quietusage = "Try 'bmp4c --help'\n", nameusage = "bmp4c: --name takes no \"";
 // clang-format on
 
 struct Case {
@@ -78,7 +81,8 @@ struct Case {
 };
 
 // Beside in.bmp, every run finds "my in.bmp" and out.bmp, links to it, and "my out.h", a link to
-// out.h. A usage error (status 2) comes without the prompts.
+// out.h. The dialogue says its lines, the prompts first, on standard output; given names, bmp4c
+// says nothing there, and a failure or a usage error (status 2) on standard error.
 // clang-format off
 const Case cases[] = {
   {"rows top down, padding dropped, v as 15-v; a row's last pixel joins the next one's first, the very last gets f; eight items a line", fivebythree, "in.bmp out.h", done, 0, itsitems},
@@ -124,30 +128,56 @@ const Case cases[] = {
   {"pixel data cut short over a header", fivebythree.substr(0, 128), "in.bmp out.h", incomplete, 1, old, old},
   {"pixel data cut short through a link to no file: none made", fivebythree.substr(0, 128), "in.bmp \"my out.h\"", incomplete, 1},
   {"a header replaced", fivebythree, "in.bmp out.h", done, 0, itsitems, old},
-  {"two names as arguments: the same lines and header, and standard input is not read", fivebythree, "none.bmp none.h", done, 0, itsitems, "(none)", "in.bmp out.h"},
-  {"arguments with blanks, as the shell passes them, through links", fivebythree, "", done, 0, itsitems, "(none)", "'my in.bmp' 'my out.h'"},
-  {"a missing input as an argument", "", "", badinput + "none.bmp \n", 1, "(none)", "(none)", "none.bmp out.h"},
-  {"a refusal through arguments: the header kept", patched(fivebythree, 28, "\x18"s), "", notfourbit, 1, old, old, "in.bmp out.h"},
-  {"three arguments are ignored: the dialogue runs", fivebythree, "in.bmp out.h", done, 0, itsitems, "(none)", "none.bmp none.h more.h"},
-  {"a bitmap alone: its name with .h, and standard input is not read", fivebythree, "none.bmp none.h", done, 0, itsitems, "(none)", "out.bmp"},
-  {"a bitmap alone beside a bitmap of its name with .h: refused, kept", fivebythree, "", badoutput, 1, fivebythree, fivebythree, "out.bmp"},
+  {"two names as arguments: nothing said, the same header, and standard input is not read", fivebythree, "none.bmp none.h", "", 0, itsitems, "(none)", "in.bmp out.h"},
+  {"arguments with blanks, as the shell passes them, through links", fivebythree, "", "", 0, itsitems, "(none)", "'my in.bmp' 'my out.h'"},
+  {"a missing input as an argument: named, with the system's reason", "", "", "bmp4c: none.bmp: cannot be read: No such file or directory\n", 1, "(none)", "(none)", "none.bmp out.h"},
+  {"a folder as an argument", "", "", "bmp4c: .: is a folder, not a bitmap\n", 1, "(none)", "(none)", ". out.h"},
+  {"a refusal through arguments: the bitmap named, the hint to bmp4c-grey, the header kept", patched(fivebythree, 28, "\x18"s), "", "bmp4c: in.bmp: " + notfourbit, 1, old, old, "in.bmp out.h"},
+  {"a short header through arguments", fivebythree.substr(0, 30), "", "bmp4c: in.bmp: Incomplete header\n", 1, old, old, "in.bmp out.h"},
+  {"a full disk through arguments: the file and the system's reason", fivebythree, "", "bmp4c: /dev/full: cannot be written: No space left on device\n", 1, "(none)", "(none)", "in.bmp /dev/full"},
+  {"three names (a glob's): a usage error, nothing read or written", fivebythree, "in.bmp out.h", "bmp4c: give at most two names: the bitmap, then the text\n" + quietusage, 2, old, old, "none.bmp none.h more.h"},
+  {"a bitmap alone: its name with .h, and standard input is not read", fivebythree, "none.bmp none.h", "", 0, itsitems, "(none)", "out.bmp"},
+  {"a bitmap alone beside a bitmap of its name with .h: refused, kept", fivebythree, "", "bmp4c: out.h: is a bitmap, not text" + refused, 1, fivebythree, fivebythree, "out.bmp"},
   {"a bitmap named as the text, by the dialogue: refused, kept", fivebythree, "in.bmp out.h", badoutput, 1, fivebythree, fivebythree},
-  {"the same by arguments, through a link", fivebythree, "", badoutput, 1, fivebythree, fivebythree, "in.bmp 'my out.h'"},
-  {"a text file that starts with B, not BM, is written over", fivebythree, "", done, 0, itsitems, "Bitmaps: logo.bmp\n", "in.bmp out.h"},
-  {"a name's control characters are shown escaped", "", "", badinput + "a\\x1b[2J.bmp \n", 1, "(none)", "(none)", "\"$(printf 'a\\033[2J.bmp')\" out.h"},
-  {"--name: the image's own names, static const, in flash, guarded", bitmap(4, 2, "\x45\x67\0\0\x01\x23\0\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "(none)", "--name logo in.bmp out.h"},
-  {"--name=, odd x odd: the last item ends in f", bitmap(3, 3, "\x67\x80\0\0\x34\x50\0\0\x01\x20\0\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_Icon_2\n#define BMP4C_IMAGE_Icon_2\n#define ICON_2_WIDTH 3\n#define ICON_2_HEIGHT 3\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char Icon_2[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,0x7f,};\n#endif\n", "(none)", "--name=Icon_2 in.bmp out.h"},
-  {"--tile 3x2 on 6 x 4: tiles in reading order, each as a bitmap of its own, in braces", bitmap(6, 4, "\x23\x45\x67\0\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", done, 0, "#define WIDTH 3\n#define HEIGHT 2\n#define TILES 4\nchar bitmap[TILES][3] = {\n{\n0xfe,0xd9,0x87,\n},\n{\n0xcb,0xa6,0x54,\n},\n{\n0x32,0x1d,0xcb,\n},\n{\n0x0f,0xea,0x98,\n},\n};\n", "(none)", "--tile 3x2 out.bmp"},
-  {"--tile=3x3 on 6 x 3, named, low first: odd x odd tiles each end in f, digits swapped", bitmap(6, 3, "\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", done, 0, "#ifndef BMP4C_IMAGE_sheet\n#define BMP4C_IMAGE_sheet\n#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char sheet[SHEET_TILES][5] BMP4C_FLASH = {\n{\n0xef,0x9d,0x78,0x23,0xf1,\n},\n{\n0xbc,0x6a,0x45,0xf0,0xfe,\n},\n};\n#endif\n", "(none)", "--low-first --name sheet --tile=3x3 in.bmp out.h"},
-  {"--low-first, odd width: every item's digits swapped, the padding f too", fivebythree, "", done, 0, "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = {\n0xef,0xcd,0xab,0x89,0x67,0x45,0x23,0xf1,\n};\n", "(none)", "--low-first in.bmp out.h"},
-  {"not whole tiles: refused, the old header kept", fivebythree, "", "Not a whole number of tiles: 5 x 3 pixels in tiles of 2 x 3\n", 1, old, old, "--tile 2x3 in.bmp out.h"},
-  {"-- ends the options: a name may start with -", "", "", badinput + "-none.bmp \n", 1, "(none)", "(none)", "--low-first -- -none.bmp out.h"},
+  {"a PNG named as the text, by the dialogue", fivebythree, "in.bmp out.h", badoutput, 1, pngstart, pngstart},
+  {"a JPEG, by the dialogue", fivebythree, "in.bmp out.h", badoutput, 1, jpegstart, jpegstart},
+  {"a GIF, by the dialogue", fivebythree, "in.bmp out.h", badoutput, 1, gifstart, gifstart},
+  {"a binary file, by the dialogue", fivebythree, "in.bmp out.h", badoutput, 1, binary, binary},
+  {"a 24-bit bitmap, by the dialogue", fivebythree, "in.bmp out.h", badoutput, 1, patched(fivebythree, 28, "\x18"s), patched(fivebythree, 28, "\x18"s)},
+  {"a bitmap by arguments, through a link: the name given", fivebythree, "", "bmp4c: my out.h: is a bitmap, not text" + refused, 1, fivebythree, fivebythree, "in.bmp 'my out.h'"},
+  {"a PNG by arguments (logo.* gives the artwork as the text)", fivebythree, "", "bmp4c: out.h: is a PNG picture, not text" + refused, 1, pngstart, pngstart, "in.bmp out.h"},
+  {"a JPEG by arguments", fivebythree, "", "bmp4c: out.h: is a JPEG picture, not text" + refused, 1, jpegstart, jpegstart, "in.bmp out.h"},
+  {"a GIF by arguments", fivebythree, "", "bmp4c: out.h: is a GIF picture, not text" + refused, 1, gifstart, gifstart, "in.bmp out.h"},
+  {"a binary file by arguments: a NUL byte in its first 4 KiB", fivebythree, "", "bmp4c: out.h: is a binary file, not text" + refused, 1, std::string(4091, 'x') + binary, std::string(4091, 'x') + binary, "in.bmp out.h"},
+  {"a NUL byte past the first 4 KiB: text, replaced", fivebythree, "", "", 0, itsitems, std::string(4096, 'x') + binary, "in.bmp out.h"},
+  {"a text file that starts with B, not BM, is written over", fivebythree, "", "", 0, itsitems, "Bitmaps: logo.bmp\n", "in.bmp out.h"},
+  {"a name's control characters are shown escaped", "", "", "bmp4c: a\\x1b[2J.bmp: cannot be read: No such file or directory\n", 1, "(none)", "(none)", "\"$(printf 'a\\033[2J.bmp')\" out.h"},
+  {"--name: the image's own names, static const, in flash, guarded", bitmap(4, 2, "\x45\x67\0\0\x01\x23\0\0"s), "", "", 0, "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#ifdef LOGO_WIDTH\n#error \"LOGO_WIDTH is defined already: two images whose names differ only in case give the same macros\"\n#endif\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "(none)", "--name logo in.bmp out.h"},
+  {"--name=, odd x odd: the last item ends in f", bitmap(3, 3, "\x67\x80\0\0\x34\x50\0\0\x01\x20\0\0"s), "", "", 0, "#ifndef BMP4C_IMAGE_Icon_2\n#define BMP4C_IMAGE_Icon_2\n#ifdef ICON_2_WIDTH\n#error \"ICON_2_WIDTH is defined already: two images whose names differ only in case give the same macros\"\n#endif\n#define ICON_2_WIDTH 3\n#define ICON_2_HEIGHT 3\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char Icon_2[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,0x7f,};\n#endif\n", "(none)", "--name=Icon_2 in.bmp out.h"},
+  {"--tile 3x2 on 6 x 4: tiles in reading order, each as a bitmap of its own, in braces", bitmap(6, 4, "\x23\x45\x67\0\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", "", 0, "#define WIDTH 3\n#define HEIGHT 2\n#define TILES 4\nchar bitmap[TILES][3] = {\n{\n0xfe,0xd9,0x87,\n},\n{\n0xcb,0xa6,0x54,\n},\n{\n0x32,0x1d,0xcb,\n},\n{\n0x0f,0xea,0x98,\n},\n};\n", "(none)", "--tile 3x2 out.bmp"},
+  {"--tile=3x3 on 6 x 3, named, low first: odd x odd tiles each end in f, digits swapped", bitmap(6, 3, "\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s), "", "", 0, "#ifndef BMP4C_IMAGE_sheet\n#define BMP4C_IMAGE_sheet\n#ifdef SHEET_WIDTH\n#error \"SHEET_WIDTH is defined already: two images whose names differ only in case give the same macros\"\n#endif\n#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char sheet[SHEET_TILES][5] BMP4C_FLASH = {\n{\n0xef,0x9d,0x78,0x23,0xf1,\n},\n{\n0xbc,0x6a,0x45,0xf0,0xfe,\n},\n};\n#endif\n", "(none)", "--low-first --name sheet --tile=3x3 in.bmp out.h"},
+  {"--low-first, odd width: every item's digits swapped, the padding f too", fivebythree, "", "", 0, "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = {\n0xef,0xcd,0xab,0x89,0x67,0x45,0x23,0xf1,\n};\n", "(none)", "--low-first in.bmp out.h"},
+  {"not whole tiles: refused, the old header kept", fivebythree, "", "bmp4c: in.bmp: Not a whole number of tiles: 5 x 3 pixels in tiles of 2 x 3\n", 1, old, old, "--tile 2x3 in.bmp out.h"},
+  {"-- ends the options: a name may start with -", "", "", "bmp4c: -none.bmp: cannot be read: No such file or directory\n", 1, "(none)", "(none)", "--low-first -- -none.bmp out.h"},
   {"an unknown option: nothing read or written", fivebythree, "in.bmp out.h", "bmp4c: no option -x\nTry 'bmp4c --help'\n", 2, old, old, "-x none.h"},
   {"a name that starts with a digit", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"9x\"\nTry 'bmp4c --help'\n", 2, old, old, "--name 9x in.bmp out.h"},
   {"a keyword as a name", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"int\"\nTry 'bmp4c --help'\n", 2, old, old, "--name int in.bmp out.h"},
   {"a name with a letter outside ASCII", fivebythree, "", "bmp4c: --name takes a C name: ASCII letters, digits and _, not a digit first, and no keyword, not \"caf\xc3\xa9\"\nTry 'bmp4c --help'\n", 2, old, old, "--name café in.bmp out.h"},
   {"a tile of 0", fivebythree, "", "bmp4c: --tile takes a size WxH such as 16x16, not \"0x2\"\nTry 'bmp4c --help'\n", 2, old, old, "--tile 0x2 in.bmp out.h"},
   {"a tile without its x", fivebythree, "", "bmp4c: --tile takes a size WxH such as 16x16, not \"3\"\nTry 'bmp4c --help'\n", 2, old, old, "--tile 3 in.bmp out.h"},
+  {"main, the program's own", fivebythree, "", nameusage + "main\": it is the name of every C program's entry point\n" + quietusage, 2, old, old, "--name main in.bmp out.h"},
+  {"BMP4C_FLASH: bmp4c's own, which would expand to nothing", fivebythree, "", nameusage + "BMP4C_FLASH\": names that start with BMP4C_ are bmp4c's own, such as BMP4C_FLASH\n" + quietusage, 2, old, old, "--name BMP4C_FLASH in.bmp out.h"},
+  {"bmp4c_logo, whose macros would start BMP4C_", fivebythree, "", nameusage + "bmp4c_logo\": names that start with BMP4C_ are bmp4c's own, such as BMP4C_FLASH\n" + quietusage, 2, old, old, "--name bmp4c_logo in.bmp out.h"},
+  {"PROGMEM, which the AVR recipe needs", fivebythree, "", nameusage + "PROGMEM\": a program that includes the C library's headers or <avr/pgmspace.h> already has that name\n" + quietusage, 2, old, old, "--name PROGMEM in.bmp out.h"},
+  {"_ and a capital: reserved", fivebythree, "", nameusage + "_Logo\": C and C++ keep names that start with _ or hold __ for themselves\n" + quietusage, 2, old, old, "--name _Logo in.bmp out.h"},
+  {"__ at the start", fivebythree, "", nameusage + "__x\": C and C++ keep names that start with _ or hold __ for themselves\n" + quietusage, 2, old, old, "--name __x in.bmp out.h"},
+  {"__ inside: reserved in C++", fivebythree, "", nameusage + "a__b\": C and C++ keep names that start with _ or hold __ for themselves\n" + quietusage, 2, old, old, "--name a__b in.bmp out.h"},
+  {"NULL", fivebythree, "", nameusage + "NULL\": a program that includes the C library's headers or <avr/pgmspace.h> already has that name\n" + quietusage, 2, old, old, "--name NULL in.bmp out.h"},
+  {"EOF", fivebythree, "", nameusage + "EOF\": a program that includes the C library's headers or <avr/pgmspace.h> already has that name\n" + quietusage, 2, old, old, "--name EOF in.bmp out.h"},
+  {"index, which glibc's <string.h> declares", fivebythree, "", nameusage + "index\": a program that includes the C library's headers or <avr/pgmspace.h> already has that name\n" + quietusage, 2, old, old, "--name index in.bmp out.h"},
+  {"uint_least16_t, of a family of names", fivebythree, "", nameusage + "uint_least16_t\": a program that includes the C library's headers or <avr/pgmspace.h> already has that name\n" + quietusage, 2, old, old, "--name uint_least16_t in.bmp out.h"},
+  {"std, C++'s", fivebythree, "", nameusage + "std\": it is the name of C++'s standard library\n" + quietusage, 2, old, old, "--name std in.bmp out.h"},
+  {"size, whose SIZE_WIDTH is C23's <stdint.h>'s", fivebythree, "", nameusage + "size\": its macro SIZE_WIDTH is one that the C library defines\n" + quietusage, 2, old, old, "--name size in.bmp out.h"},
   {"three names with an option", fivebythree, "", "bmp4c: give at most two names: the bitmap, then the text\nTry 'bmp4c --help'\n", 2, old, old, "--low-first in.bmp out.h more.h"},
   {"--help: the usage, and no dialogue", "", "", "usage: bmp4c\n       bmp4c [--name NAME] [--tile WxH] [--low-first] [BITMAP [TEXT]]\n", 0, "(none)", "(none)", "--help"},
   {"--version", "", "", "bmp4c 1.0\n", 0, "(none)", "(none)", "--version"},
@@ -170,20 +200,22 @@ void check(const Case &c) {
   fs::create_symlink("in.bmp", folder.path / "out.bmp");
   auto files = [&] { return std::distance(fs::directory_iterator(folder.path), {}); };
   const auto found = files();
-  EXPECT_EQ(folder.run(BMP4C_PATH " " + c.arguments + " <answers"), c.status) << c.proves;
+  EXPECT_EQ(folder.run(BMP4C_PATH " " + c.arguments + " <answers >stdout"), c.status) << c.proves;
   // --help and --version answer alone; their text starts as given.
-  const std::string said = slurp(folder.path / "said");
+  const std::string printed = slurp(folder.path / "stdout"), errors = slurp(folder.path / "said");
   if (c.arguments.starts_with("--help") || c.arguments.starts_with("--version"))
-    EXPECT_EQ(said.substr(0, c.said.size()), c.said) << c.proves;
+    EXPECT_EQ(printed.substr(0, c.said.size()), c.said) << c.proves;
+  else if (c.arguments.empty())
+    EXPECT_EQ(printed + errors, prompts + c.said) << c.proves;
   else
-    EXPECT_EQ(said, (c.status == 2 ? "" : prompts) + c.said) << c.proves;
+    EXPECT_EQ(printed + "|" + errors, "|" + c.said) << c.proves;
   EXPECT_EQ(slurp(folder.path / "in.bmp"), c.input.empty() ? "(none)" : c.input) << c.proves;
   EXPECT_EQ(slurp(out), c.out) << c.proves;
   if (c.out == c.before && fs::exists(out)) {
     EXPECT_EQ(fs::last_write_time(out), past) << c.proves;
   }
-  // Only "said" is new, and out.h if the run made it.
-  EXPECT_EQ(files(), found + 1 + (c.before == "(none)" && c.out != "(none)")) << c.proves;
+  // Only "said" and "stdout" are new, and out.h if the run made it.
+  EXPECT_EQ(files(), found + 2 + (c.before == "(none)" && c.out != "(none)")) << c.proves;
 }
 
 // What the converter must make of a bitmap file, worked out one pixel at a
@@ -249,11 +281,12 @@ TEST(Converter, RunsAsWorkedOut) {
 }
 
 // bmp4c-preview, in a folder that holds in.h (or in.bmp, which bmp4c converts into in.h first), the
-// artwork in.png, an older in.preview.png, and links full.png to /dev/full and link.png to in.h:
+// artwork in.png, an older in.preview.png that it drew, and links full.png to /dev/full, link.png to
+// in.h and view.png to the bitmap pic.bmp:
 // what it says on standard error and output, its
 // status, and the pixels of in.preview.png as ImageMagick reads them, a line a row: a hex digit
 // for each grey d x 17, or, where the row gives them so, the greys in decimal. The artwork must
-// survive every run, and so must in.h, and a refusal must leave the older preview as it was. Each
+// survive every run, and so must in.h and pic.bmp, and a refusal must leave the older preview as it was. Each
 // output starts with the text given, and is empty when that is.
 struct Drawing {
   std::string proves, header, arguments;
@@ -273,7 +306,9 @@ std::string repeated(const std::string &text, int times) {
 }
 
 // clang-format off
-const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), olderpng = "an older picture\n", artwork = "the artwork\n", odd = "bmp4c-preview: in.h: WIDTH ", tryhelp = "\nTry 'bmp4c-preview --help'\n";
+// A PNG that bmp4c-preview drew (its mark in a tEXt chunk), and the user's artwork, a PNG it did not.
+const std::string pngmark = "\0\0\0\x16tEXtSoftware\0bmp4c-preview"s, olderpng = pngstart + pngmark + "an older picture\n", artwork = pngstart + "the artwork\n";
+const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"), odd = "bmp4c-preview: in.h: WIDTH ", tryhelp = "\nTry 'bmp4c-preview --help'\n";
 const Drawing drawings[] = {
   {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the artwork in.png", fourbytwo, "--panel srgb in.h", 0, "", "fedc\nba98\n"},
   {"5x3: the rows joined for an odd width split again, the last half item unused; the odd width said", header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "--panel srgb in.h", 0, odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the width even.\n", "fedcb\na9876\n54321\n"},
@@ -306,9 +341,11 @@ const Drawing drawings[] = {
   {"an output in a missing folder", fourbytwo, "in.h nowhere/in.png", 1, "bmp4c-preview: nowhere/in.png: cannot be written: No such file or directory\n"},
   {"a full disk, through a link: the device is not removed", fourbytwo, "in.h full.png", 1, "bmp4c-preview: full.png: cannot be written: No space left on device\n"},
   {"the header as its own PNG, through a link", fourbytwo, "in.h link.png", 1, "bmp4c-preview: link.png: is the header itself\n"},
+  {"the artwork, a PNG it did not draw: refused, kept", fourbytwo, "in.h in.png", 1, "bmp4c-preview: in.png: is a PNG that bmp4c-preview did not draw: remove it, or name another file\n"},
+  {"a link named .png to a bitmap: what the link leads to is judged", fourbytwo, "in.h view.png", 1, "bmp4c-preview: view.png: is not a PNG: remove it, or name another file\n"},
   {"a PNG name that does not end in .png (a glob's two headers): nothing read, the header kept", fourbytwo, "none.h in.h", 2, "bmp4c-preview: in.h: the name must end in .png, for the file is a PNG whatever its name" + tryhelp},
   {"--low-first: the first pixel of each pair in the low digit", fourbytwo, "--panel srgb --low-first in.h", 0, "", "efcd\nab89\n"},
-  {"a header of bmp4c --name", "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "--panel srgb in.h", 0, "", "fedc\nba98\n"},
+  {"a header of bmp4c --name", "#ifndef BMP4C_IMAGE_logo\n#define BMP4C_IMAGE_logo\n#ifdef LOGO_WIDTH\n#error \"LOGO_WIDTH is defined already: two images whose names differ only in case give the same macros\"\n#endif\n#define LOGO_WIDTH 4\n#define LOGO_HEIGHT 2\n#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char logo[] BMP4C_FLASH = {\n0xfe,0xdc,0xba,0x98,};\n#endif\n", "--panel srgb in.h", 0, "", "fedc\nba98\n"},
   {"tiles of 3 x 3, named, one below the other, each tile's last item ending in f", "#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\nstatic const unsigned char sheet[SHEET_TILES][5] = {\n{\n0xfe,0xd9,0x87,0x32,0x1f,\n},\n{\n0xcb,0xa6,0x54,0x0f,0xef,\n},\n};\n", "--panel srgb in.h", 0, odd + "3 is odd", "fed\n987\n321\ncba\n654\n0fe\n"},
   {"tiles of one item too few", "#define WIDTH 1\n#define HEIGHT 1\n#define TILES 3\nchar bitmap[TILES][1] = {\n{0x3f,},{0x3f,},};\n", "in.h", 1, "bmp4c-preview: in.h: 2 items, where 3 tiles of 1 x 1 pixels need 3\n"},
   {"an item that does not start 0x", header(1, 1, "1x2f,"), "in.h", 1, "bmp4c-preview: in.h:4: \"1x2f\" is not a hex byte\n"},
@@ -340,6 +377,8 @@ TEST(Preview, DrawsWhatTheItemsHold) {
     std::ofstream(folder.path / "in.preview.png") << olderpng;
     fs::create_symlink("/dev/full", folder.path / "full.png");
     fs::create_symlink("in.h", folder.path / "link.png");
+    std::ofstream(folder.path / "pic.bmp", std::ios::binary) << fivebythree;
+    fs::create_symlink("pic.bmp", folder.path / "view.png");
     if (bmp) folder.run("echo in.bmp in.h | " BMP4C_PATH);
     const std::string before = slurp(folder.path / "in.h");
     EXPECT_EQ(folder.run(BMP4C_PREVIEW " " + d.arguments + " 2>&1 >out"), d.status) << d.proves;
@@ -347,7 +386,8 @@ TEST(Preview, DrawsWhatTheItemsHold) {
         << d.proves << ": " << slurp(folder.path / "said");
     EXPECT_TRUE(starts(slurp(folder.path / "out"), d.out))
         << d.proves << ": " << slurp(folder.path / "out");
-    EXPECT_EQ(slurp(folder.path / "in.png"), artwork) << d.proves;
+    EXPECT_EQ(slurp(folder.path / "in.png") + slurp(folder.path / "pic.bmp"), artwork + fivebythree)
+        << d.proves;
     EXPECT_EQ(slurp(folder.path / "in.h"), before) << d.proves;
     if (d.pixels.empty()) {
       EXPECT_EQ(slurp(folder.path / "in.preview.png"), olderpng) << d.proves;
@@ -374,7 +414,8 @@ TEST(Preview, DrawsWhatTheItemsHold) {
   if (!imagemagick) GTEST_SKIP() << "pixels not compared: ImageMagick or xxd not installed";
 }
 
-// bmp4c-grey, in a folder that holds the picture, an older in.bmp and the artwork b.png: its
+// bmp4c-grey, in a folder that holds the picture, an older in.bmp that it wrote, the artwork b.png
+// (and art.bmp, a link to it) and a user's 24-bit user.bmp: its
 // status, what it says, and, once it has written in.bmp, the digits that bmp4c converts it into, in
 // reading order, two to an item. ImageMagick, where installed, must see the same picture in in.bmp:
 // each grey d x 17 for a light display, 255 - d x 17 for ink. A refusal must leave in.bmp as it
@@ -432,7 +473,7 @@ std::string oddnote(const std::string &file, int width) {
 }
 
 // clang-format off
-const std::string colours = pnm("P6", 4, 1, "\xff\0\0\0\xff\0\0\0\xff\xff\xff\xff"s), blackwhite = pnm("P5", 4, 1, "\0\xff\0\xff"s), olderbmp = "an older bitmap\n", greytry = "\nTry 'bmp4c-grey --help'\n", cutshort = ": is cut short: the file ends before its last pixel\n";
+const std::string colours = pnm("P6", 4, 1, "\xff\0\0\0\xff\0\0\0\xff\xff\xff\xff"s), blackwhite = pnm("P5", 4, 1, "\0\xff\0\xff"s), olderbmp = "BM\0\0\0\0b4cg, an older bitmap that bmp4c-grey wrote\n"s, greytry = "\nTry 'bmp4c-grey --help'\n", cutshort = ": is cut short: the file ends before its last pixel\n";
 const std::string fitusage = "bmp4c-grey: --fit takes a size WxH such as 128x64, of at most 67108864 pixels" + greytry;
 // Black, white and grey 136 (level 8); a 5 x 3 picture in their indices, coded bottom row first: a
 // run of 1 2 1 and the end of the row; a move 3 right, a run of 1 1, the end; 5 indices as they
@@ -516,6 +557,10 @@ const Greying greyings[] = {
   {"the picture as its own output, by default", picturefile("palette.png"), "in.bmp", "in.bmp", 1, "bmp4c-grey: in.bmp: is the picture itself\n"},
   {"the picture as its own output, through a link", colours, "in.ppm", "in.ppm link.bmp", 1, "bmp4c-grey: link.bmp: is the picture itself\n"},
   {"an output name in upper case", colours, "in.ppm", "in.ppm OUT.BMP", 0, ""},
+  {"a user's 24-bit bitmap as the output: refused, kept", colours, "in.ppm", "in.ppm user.bmp", 1, "bmp4c-grey: user.bmp: is a bitmap that bmp4c-grey did not write: remove it, or name another file\n"},
+  {"a picture whose default name is a user's bitmap (photo.jpg beside photo.bmp)", colours, "user.ppm", "user.ppm", 1, "bmp4c-grey: user.bmp: is a bitmap that bmp4c-grey did not write: remove it, or name another file\n"},
+  {"a link named .bmp to the artwork b.png: what it leads to is judged", colours, "in.ppm", "in.ppm art.bmp", 1, "bmp4c-grey: art.bmp: is not a bitmap: remove it, or name another file\n"},
+  {"a GIF of three frames without --frames: the first frame, and a note of the others", "$ convert -delay 10 -size 4x2 xc:white xc:black xc:gray anim.gif", "anim.gif", "anim.gif in.bmp", 0, "bmp4c-grey: anim.gif: has 3 frames; only the first is greyed: --frames takes them all\n", "ffffffff"},
   {"an output that is not a bitmap's name: the picture b.png is not written over", colours, "in.ppm", "in.ppm b.png", 2, "bmp4c-grey: b.png: the name must end in .bmp, for the file is a bitmap whatever its name" + greytry},
   {"a panel of 14 numbers", colours, "in.ppm", "--panel 1,2,3,4,5,6,7,8,9,10,11,12,13,14 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 14" + greytry},
   {"a panel of 17 numbers", colours, "in.ppm", "--panel 0," + adafruit + ",70 in.ppm", 2, "bmp4c-grey: --panel takes linear, srgb, or 15 or 16 whole numbers separated by commas, not 17" + greytry},
@@ -548,14 +593,18 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
       std::ofstream(folder.path / g.name, std::ios::binary) << g.picture;
     if (g.name != "in.bmp") std::ofstream(folder.path / "in.bmp") << olderbmp;
     std::ofstream(folder.path / "b.png") << artwork;
+    const std::string photo = bmp24(1, 1, "\0\0\0\0"s);
+    std::ofstream(folder.path / "user.bmp", std::ios::binary) << photo;
     fs::create_directory(folder.path / "folder.png");
     fs::create_symlink(g.name, folder.path / "link.bmp");
+    fs::create_symlink("b.png", folder.path / "art.bmp");
     fs::create_symlink("/dev/full", folder.path / "full.bmp");
     EXPECT_EQ(folder.run(BMP4C_GREY " " + g.arguments), g.status) << g.proves;
     const std::string said = slurp(folder.path / "said"); // --help, --version: how it starts
     EXPECT_EQ(g.status == 0 && g.digits.empty() ? said.substr(0, g.said.size()) : said, g.said)
         << g.proves;
-    EXPECT_EQ(slurp(folder.path / "b.png"), artwork) << g.proves;
+    EXPECT_EQ(slurp(folder.path / "b.png") + slurp(folder.path / "user.bmp"), artwork + photo)
+        << g.proves;
     if (g.status != 0 || g.digits.empty()) {
       EXPECT_EQ(slurp(folder.path / "in.bmp"), g.name == "in.bmp" ? g.picture : olderbmp)
           << g.proves;
@@ -606,8 +655,9 @@ TEST(Grey, MakesTheBitmapOfThePicture) {
 }
 
 // Each program as the system limits it, in a folder that holds big.bmp (64 x 64), its header big.h,
-// the picture big.pgm, and old.h, old.bmp and old.png, each an old file of permissions 0640, with
-// links to them (link.h, link.bmp, link.png). Under a file-size limit, as a full disk would, a run
+// the picture big.pgm, and old.h, old.bmp and old.png, each an old file of permissions 0640 that the
+// program would replace (text, a bitmap and a PNG that it made), with links to them (link.h,
+// link.bmp, link.png). Under a file-size limit, as a full disk would, a run
 // fails with its message, and the old file stays as it was, bytes and time stamp, with no
 // temporary file left; a good run replaces the file that a link names, and keeps the link and the
 // permission bits. Memory that runs out is said as such.
@@ -618,17 +668,27 @@ struct Limited {
 };
 
 // clang-format off
-const std::string sizelimit = "trap '' XFSZ; ulimit -f 8; ", oldfile = "an old file\n";
+const std::string sizelimit = "trap '' XFSZ; ulimit -f 8; ";
+// Root may read any file: the unreadable one is named by nobody.
+const std::string nobody = "chmod 777 . && chmod 200 old.bmp && if [ \"$(id -u)\" = 0 ]; then as='setpriv --reuid=65534 --regid=65534 --clear-groups'; fi; $as ";
 const Limited limits[] = {
-  {"bmp4c under a file-size limit", sizelimit + BMP4C_PATH " big.bmp old.h", "old.h", 1, prompts + "Error writing text file\n"},
+  {"bmp4c under a file-size limit", sizelimit + BMP4C_PATH " big.bmp old.h", "old.h", 1, "bmp4c: old.h: cannot be written: File too large\n"},
+  {"the dialogue under a file-size limit", "echo big.bmp old.h | (" + sizelimit + BMP4C_PATH ")", "old.h", 1, prompts + "Error writing text file\n"},
   {"bmp4c-grey", sizelimit + BMP4C_GREY " --fit 256x256 big.pgm old.bmp", "old.bmp", 1, "bmp4c-grey: old.bmp: cannot be written: File too large\n"},
   {"bmp4c-preview", sizelimit + BMP4C_PREVIEW " --scale 8 big.h old.png", "old.png", 1, "bmp4c-preview: old.png: cannot be written: File too large\n"},
-  {"bmp4c through a link", BMP4C_PATH " big.bmp link.h", "old.h", 0, prompts + done},
+  {"bmp4c through a link", BMP4C_PATH " big.bmp link.h", "old.h", 0, ""},
+  {"bmp4c given a file that it may write but not read: its kind unknown, refused", nobody + BMP4C_PATH " big.bmp old.bmp; s=$?; chmod 640 old.bmp; exit $s", "old.bmp", 1, "bmp4c: old.bmp: cannot be read, so what it holds is not known (Permission denied): remove it, or name another file\n"},
   {"bmp4c-grey through a link", BMP4C_GREY " big.pgm link.bmp", "old.bmp", 0, ""},
   {"bmp4c-preview through a link", BMP4C_PREVIEW " big.h link.png", "old.png", 0, ""},
   {"bmp4c-grey out of memory: not damage, and what the picture takes", "ulimit -v 15000; " BMP4C_GREY " huge.pgm old.bmp", "old.bmp", 1, "bmp4c-grey: huge.pgm: memory ran out: its 5000 x 4000 pixels take 20000000 bytes as stored, 1 a pixel\n"},
 };
 // clang-format on
+
+// An old file of each kind that the programs replace.
+std::string oldfile(const fs::path &file) {
+  const std::string ext = file.extension().string();
+  return (ext == ".bmp" ? "BM\0\0\0\0b4cg"s : ext == ".png" ? pngstart + pngmark : ""s) + "an old file\n";
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool addresssanitizer = true; // which reserves more address space than ulimit -v allows
@@ -654,7 +714,7 @@ TEST(Limits, KeepTheOldFile) {
     folder.run(BMP4C_PATH " big.bmp big.h");
     for (const std::string extension : {"h", "bmp", "png"}) {
       const fs::path older = folder.path / ("old." + extension);
-      std::ofstream(older) << oldfile;
+      std::ofstream(older, std::ios::binary) << oldfile(older);
       fs::last_write_time(older, past);
       fs::permissions(older,
                       fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -664,7 +724,7 @@ TEST(Limits, KeepTheOldFile) {
     EXPECT_EQ(folder.run(l.command), l.status) << l.proves;
     EXPECT_EQ(slurp(folder.path / "said"), l.said) << l.proves;
     const fs::path output = folder.path / l.output;
-    EXPECT_EQ(slurp(output) == oldfile, l.status != 0) << l.proves;
+    EXPECT_EQ(slurp(output) == oldfile(output), l.status != 0) << l.proves;
     EXPECT_EQ(fs::last_write_time(output) == past, l.status != 0) << l.proves;
     EXPECT_EQ(fs::status(output).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)

@@ -54,18 +54,16 @@ const escaped = (name) =>
 const named = (options, names) => [...options, ...(names.some((n) => n.startsWith('-')) ? ['--'] : []), ...names];
 
 // The picture's name made a C name for bmp4c --name: letters, digits and
-// _, not a digit first, and no keyword of C or C++.
-const keywords = new Set(('_Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64 _Generic ' +
-  '_Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm auto bitand bitor bool break case ' +
-  'catch char char16_t char32_t char8_t class co_await co_return co_yield compl concept const const_cast consteval ' +
-  'constexpr constinit continue decltype default delete do double dynamic_cast else enum explicit export extern false ' +
-  'float for friend goto if inline int long mutable namespace new noexcept not not_eq nullptr operator or or_eq private ' +
-  'protected public register reinterpret_cast requires restrict return short signed sizeof static static_assert ' +
-  'static_cast struct switch template this thread_local throw true try typedef typeid typename typeof typeof_unqual ' +
-  'union unsigned using virtual void volatile while wchar_t xor xor_eq').split(' '));
-function identifier(stem) {
-  const name = stem.replace(/[^A-Za-z0-9_]+/g, '_').replace(/^(?=[0-9])/, '_') || 'image';
-  return keywords.has(name) ? `${name}_image` : name;
+// _, a letter first. bmp4c itself says whether it takes the name (a name
+// it refuses is a usage error, status 2, before the dialogue it would
+// start), so that the page offers no name that bmp4c would refuse; a
+// refused one gets _image after it.
+async function identifier(stem) {
+  const name = stem.replace(/[^A-Za-z0-9_]+/g, '_').replace(/^_+|_+$/g, '').replace(/^(?=[0-9])/, 'image_') || 'image';
+  for (const candidate of [name, `${name}_image`]) {
+    if ((await run(Bmp4c, ['--name', candidate], {}, [])).status !== 2) return candidate;
+  }
+  return 'image';
 }
 
 // A 4-bit uncompressed bitmap goes straight to bmp4c, as on the command
@@ -171,9 +169,6 @@ const previewarguments = (how) => [
   ...(how.lowfirst ? ['--low-first'] : []),
 ];
 
-// bmp4c's output without its banner and prompts: its message.
-const converted = (out) => out.split('\n').slice(3).join('\n').trim();
-
 // A usage error is its first line; the second only points to --help.
 const firstline = (text) => text.trim().split('\n')[0];
 
@@ -185,7 +180,7 @@ async function convertpicture(picture, how) {
   let bitmap = picture.name;
   let bitmapbytes = picture.bytes;
   let tile = how.tile;
-  let framesline = '';
+  let greynote = '';
   const commands = [];
   const command = (program, args) => commands.push([program, ...args].map(shellword).join(' '));
   if (!isfourbit(picture.bytes)) {
@@ -195,13 +190,14 @@ async function convertpicture(picture, how) {
     if (grey.status !== 0) return { message: firstline(grey.err) };
     bitmapbytes = grey.files[bitmap];
     command('bmp4c-grey', args);
-    framesline = grey.out.trim();
-    if (how.frames && !tile) tile = (framesline.match(/--tile (\d+x\d+)$/) || [])[1];
+    // Its notes (a GIF's frames, an odd width) are said on standard error.
+    greynote = grey.err.trim();
+    if (how.frames && !tile) tile = (greynote.match(/--tile (\d+x\d+)$/m) || [])[1];
   }
   const header = stem + '.h';
   const convertargs = named(convertarguments(how, tile), [bitmap, header]);
   const bmp4c = await run(Bmp4c, convertargs, { [bitmap]: bitmapbytes }, [header]);
-  if (bmp4c.status !== 0) return { message: converted(bmp4c.out) || firstline(bmp4c.err) };
+  if (bmp4c.status !== 0) return { message: firstline(bmp4c.err) };
   command('bmp4c', convertargs);
   const png = stem + '.preview.png';
   const previewargs = named(previewarguments(how), [header]);
@@ -214,7 +210,8 @@ async function convertpicture(picture, how) {
     headerbytes: bmp4c.files[header],
     png,
     pngbytes: preview.files[png],
-    note: [framesline, preview.err.trim()].filter(Boolean).join('\n'),
+    // bmp4c-grey has said an odd width already, where it ran.
+    note: greynote || preview.err.trim(),
     message: preview.status !== 0 ? firstline(preview.err) : '',
     commands: commands.join('\n'),
   };
@@ -353,7 +350,7 @@ async function take(file) {
   picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
   showbytes('original', $('original'), picture.bytes, file.type);
   const offer = document.createElement('option');
-  offer.value = identifier(file.name.replace(/\.[^.]*$/, '') || file.name);
+  offer.value = await identifier(file.name.replace(/\.[^.]*$/, '') || file.name);
   $('names').replaceChildren(offer);
   $('name').placeholder = offer.value;
   showgreying();

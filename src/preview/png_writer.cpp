@@ -29,7 +29,8 @@ constexpr std::uint8_t unfiltered = 0;
 // The mark of a PNG that bmp4c-preview drew, a tEXt chunk that every
 // reader passes over: the keyword Software, a NUL and the program's name.
 // A PNG without it is the user's, and is never written over.
-constexpr std::string_view mark = "Software\0bmp4c-preview";
+constexpr char markbytes[] = "Software\0bmp4c-preview";
+constexpr std::string_view mark(markbytes, sizeof markbytes - 1);
 
 // A zlib stream: a 2-byte header (deflate, 32 KiB window, no dictionary,
 // its check bits set), the deflate blocks, and the Adler-32 of the data.

@@ -101,11 +101,11 @@ function native(name, bytes, given) {
     if (how.frames) args.push('--frames');
     const grey = run('bmp4c-grey', [...args, ...panel, name, bitmapname]);
     if (grey.status !== 0) return { message: grey.stderr.split('\n')[0] };
-    if (how.frames && !tile) tile = grey.stdout.match(/--tile (\S+)/)[1];
+    if (how.frames && !tile) tile = grey.stderr.match(/--tile (\S+)/)[1];
   }
   const forms = [...(how.name ? ['--name', how.name] : []), ...(tile ? ['--tile', tile] : []), ...(how.lowfirst ? ['--low-first'] : [])];
   const bmp4c = run('bmp4c', [...forms, bitmapname, `${stem}.h`]);
-  if (bmp4c.status !== 0) return { message: bmp4c.stdout.split('\n').slice(3).join('\n').trim() || bmp4c.stderr.split('\n')[0] };
+  if (bmp4c.status !== 0) return { message: bmp4c.stderr.split('\n')[0] };
   run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', how.scale, ...panel, ...(how.lowfirst ? ['--low-first'] : []), `${stem}.h`]);
   const read = (file) => fs.readFileSync(path.join(folder, file));
   return { bitmap: read(bitmapname), header: read(`${stem}.h`), png: read(`${stem}.preview.png`) };
