@@ -823,7 +823,7 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   const std::string chain = slurp(folder.path / "said");
   // And the GIF's frames, named walk, low first.
   ASSERT_EQ(folder.run(BMP4C_GREY
-                       " --frames --fit 4x2 'my project/walk.gif' w.bmp >/dev/null && " BMP4C_PATH
+                       " --frames --fit 4x2 'my project/walk.gif' w.bmp 2>/dev/null && " BMP4C_PATH
                        " --name walk --tile 4x2 --low-first w.bmp w.h >/dev/null && " BMP4C_PREVIEW
                        " --low-first w.h && grep -o '0x..' w.h | cut -c3- | paste -sd' '"),
             0);
@@ -885,6 +885,12 @@ const std::string gradient = "convert -size 2x32 gradient:black-white -rotate -9
 // pixel_P() on this computer, through a pgmspace.h that reads memory as it is.
 const std::string pixels = "mkdir avr && echo '#define pgm_read_byte(p) (*(p))' >avr/pgmspace.h && for b in five four; do echo $b.bmp logo.h | bmp4c >/dev/null && cc -I. digits.c pixel.c -o d && ./d && cc -I. -Dpixel=pixel_P digits.c pixel_avr.c -o d && ./d; done";
 const std::string rows = "echo sample.bmp logo.h | bmp4c >/dev/null && grep -o '0x..' logo.h | cut -c3- | xxd -r -p | convert -size 32x16 -depth 4 gray:- rows.png && bmp4c-preview --panel srgb logo.h bmp.png && compare -metric AE rows.png bmp.png null:";
+// Standard input and output both ways in each program, equal to the files' way; a picture is not
+// written to a terminal.
+const std::string pipes = "bmp4c-grey --fit 128x64 icon.png - | bmp4c --name logo - a.h && bmp4c-grey --fit 128x64 icon.png icon.bmp && bmp4c --name logo icon.bmp b.h && cmp a.h b.h && bmp4c five.bmp - >c.h && bmp4c - d.h <five.bmp && bmp4c five.bmp e.h && cat c.h d.h | cmp - /dev/stdin <<EOF\n$(cat e.h e.h)\nEOF\nbmp4c-preview - <b.h >a.png && bmp4c-preview b.h - >b.png && bmp4c-preview b.h && cmp a.png b.png && cmp a.png b.preview.png && bmp4c-grey --fit 128x64 - <icon.png | cmp - icon.bmp && script -qec 'bmp4c-grey icon.png -' /dev/null; echo \"status $?\"";
+// Names that bmp4c takes compile after the C library's headers, in C99 to C2x and C++98 to C++20;
+// two that differ only in case stop the compile, naming the macro.
+const std::string names = "echo '#include <stdio.h>\n#include <stdlib.h>\n#include <string.h>' >all.c && for n in logo Logo2 icon_2 walk e x sample frames; do bmp4c --name $n five.bmp $n.h && echo \"#include \\\"$n.h\\\"\" >>all.c || exit 1; done && echo 'int main(void) { return logo[0] + Logo2[0] - LOGO_WIDTH; }' >>all.c && for cc in 'gcc -std=c99' 'gcc -std=c2x' 'clang -std=c99' 'clang -std=c2x' 'g++ -x c++ -std=c++98' 'g++ -x c++ -std=c++20'; do $cc -Wall -Wextra -Wpedantic -Werror all.c -o all || exit 1; done && avr-gcc -mmcu=atmega328p -Wall -Wextra -Wpedantic -Werror -include avr/pgmspace.h -DBMP4C_FLASH=PROGMEM -c all.c && bmp4c --name LOGO five.bmp LOGO.h && printf '#include \"logo.h\"\n#include \"LOGO.h\"\n' >clash.c && ! gcc -c clash.c";
 const Example examples[] = {
   {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
   {"sample", "", {}, "echo sample.bmp out.h | bmp4c >/dev/null && head -n \"$(wc -l <sample.h)\" out.h | cmp - sample.h && bmp4c-preview --scale 8 out.h && od -An -tu1 -j16 -N8 out.preview.png", "^ +0 +0 +1 +0 +0 +0 +0 +128\n$"},
@@ -896,11 +902,13 @@ const Example examples[] = {
   {"named", "gcc clang g++ clang++", {}, namelogo + "bmp4c --name icon five.bmp icon.h >/dev/null && for cc in gcc clang 'g++ -x c++' 'clang++ -x c++'; do $cc -Wall -Wextra -Werror images.c logodata.c -o images && ./images; done", "^(96 x 64 and 5 x 3: fe 63, 3072 bytes\n){4}$"},
   {"arduino", "avr-g++", {}, namelogo + "avr-g++ -mmcu=atmega328p -Os -Wall -Wextra -Werror -x c++ -c sketch.ino && avr-objdump -t sketch.o", "progmem\\.data.*logo"},
   {"animation", "convert g++", {}, "convert -delay 10 -size 128x128 xc:white -delay 20 xc:black walk.gif && bmp4c-grey --frames --fit 128x128 walk.gif && bmp4c --name walk --tile 128x128 walk.bmp >/dev/null && echo '" + display + "' >display.h && g++ -Wall -Wextra -Werror -c animation.cpp && nm -C animation.o", "^bmp4c-grey: walk.bmp: 2 frames of 128 x 128, shown for 100 200 ms: bmp4c --tile 128x128\n[^]*r walk"},
-  {"path", "convert", {}, "convert -size 85x64 gradient:red-blue logo.png && cp logo.png art.png && bmp4c-grey --fit 128x64 logo.png && bmp4c logo.bmp >/dev/null && bmp4c-preview --scale 4 logo.h && cmp logo.png art.png && sed -n 1,2p logo.h && identify -format '%w %h' logo.preview.png", "^#define WIDTH 128\n#define HEIGHT 64\n512 256$"},
+  {"path", "convert", {}, "rm logo.bmp && convert -size 85x64 gradient:red-blue logo.png && cp logo.png art.png && bmp4c-grey --fit 128x64 logo.png && bmp4c logo.bmp >/dev/null && bmp4c-preview --scale 4 logo.h && cmp logo.png art.png && sed -n 1,2p logo.h && identify -format '%w %h' logo.preview.png", "^#define WIDTH 128\n#define HEIGHT 64\n512 256$"},
   {"netpbm", "convert pngtopnm", {}, gradient + "sh netpbm.sh && " + symbols + "sed -n 1p logo.h", "#define WIDTH 32\n$"},
   {"pixel", "cc", {}, pixels, "^(fedcb\na9876\n54321\n){2}(fedc\nba98\n){2}$"},
   {"evenrows", "convert xxd", {}, rows, "^0$"},
-  {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && grep _WIDTH logo.h && sed -i 's/^FIT = .*/FIT = 48x32/' Makefile && make >/dev/null && grep _WIDTH logo.h", "^#define LOGO_WIDTH 128\n#define LOGO_WIDTH 48\n$"},
+  {"makeoptions", "make cc", {}, "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && make >/dev/null && grep '#define LOGO_WIDTH' logo.h && sed -i 's/^FIT = .*/FIT = 48x32/' Makefile && make >/dev/null && grep '#define LOGO_WIDTH' logo.h", "^#define LOGO_WIDTH 128\n#define LOGO_WIDTH 48\n$"},
+  {"pipes", "convert script", {}, pipes, "bmp4c-grey: -: cannot be written: standard output is a terminal[^]*status 1\n$"},
+  {"names", "gcc clang g++ avr-gcc", {}, names, "clash.c:2:[^]*error: #error \"LOGO_WIDTH is defined already"},
   {"library", "g++", {}, namelogo + "echo '" + display + "' >display.h && g++ -Wall -Wextra -Werror -c display.cpp && echo logo.bmp plain.h | bmp4c >/dev/null && printf '#include \"plain.h\"\\n#include \"display.h\"\\n' >broken.cpp && ! g++ -c broken.cpp", "expected unqualified-id before numeric constant"},
 };
 // clang-format on
