@@ -27,8 +27,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -75,6 +75,13 @@ const bmp4cshared::program thisprogram{"bmp4c",
 constexpr int endofinput = std::char_traits<char>::eof();
 constexpr int quote = '"';
 
+// No path is longer: Windows' longest, 32767 UTF-16 units, is at most
+// 65534 bytes of UTF-8 for the letters a user types. An answer longer than
+// this, or as many blanks, is no name: /dev/zero or an endless stream.
+constexpr std::size_t longestanswer = 65536;
+// A refused name is shown cut to its start.
+constexpr std::size_t shownanswer = 64;
+
 // The output file being written; it replaces the file named only at the
 // end of a good run.
 bmp4cshared::output textoutput;
@@ -96,7 +103,7 @@ int takeanswer() {
 // Everything up to the closing quote, which is dropped. A quote left open
 // runs to the end of its line, whose CR (of a CR LF line end) is dropped.
 void readquoted(std::string &name) {
-  while (nextanswer() != endofinput && nextanswer() != '\n') {
+  while (nextanswer() != endofinput && nextanswer() != '\n' && name.size() <= longestanswer) {
     const int c = takeanswer();
     if (c == quote) return;
     name += static_cast<char>(c);
@@ -108,24 +115,46 @@ void readquoted(std::string &name) {
 // quote, a quoted name: a path with blanks as Windows pastes it. A quote
 // inside a word is an ordinary character. What follows the name is left
 // unread.
+// False when there is no end to them.
+bool skipblanks() {
+  std::size_t blanks = 0;
+  while (iswhite(nextanswer()) && blanks++ <= longestanswer) takeanswer();
+  return blanks <= longestanswer;
+}
+
 void readname(std::string &name) {
-  while (iswhite(nextanswer())) takeanswer();
+  if (!skipblanks()) return;
   if (nextanswer() == quote) {
     takeanswer();
     readquoted(name);
     return;
   }
-  while (nextanswer() != endofinput && !iswhite(nextanswer())) {
+  while (nextanswer() != endofinput && !iswhite(nextanswer()) && name.size() <= longestanswer) {
     name += static_cast<char>(takeanswer());
   }
 }
 
-// A missing answer leaves the name empty, and an empty name then fails to
-// open.
-void askname(const char *prompt, std::string &name) {
+// The input error line, for the name as far as it was read: a name too
+// long to be one is shown cut.
+std::string binaryline(const std::string &name) {
+  const bool cut = name.size() > longestanswer;
+  return std::string(binaryerror) + " " +
+         bmp4cshared::shown(name.substr(0, cut ? shownanswer : name.size())) + (cut ? "..." : "") +
+         " \n";
+}
+
+// A missing answer, or blanks without end, leaves the name empty, and an
+// empty name then fails to open. A name past the longest path, or with a
+// NUL byte, which would cut the name that a file is opened by, is refused
+// at once: the bitmap's with the input error line, the text's with the
+// output's.
+void askname(const char *prompt, std::string &name, const std::string &refusal) {
   std::printf("%s \n", prompt);
   std::fflush(stdout);
   readname(name);
+  if (name.size() > longestanswer || name.find('\0') != std::string::npos) {
+    fail(refusal.empty() ? binaryline(name).c_str() : refusal.c_str());
+  }
 }
 
 // "16x16": both sides whole numbers from 1 up, each a signed 32-bit value,
@@ -170,8 +199,10 @@ std::vector<std::string> readarguments(int argc, char **argv) {
 // name with blanks that was not quoted, or a third name, and converting
 // would write a file the user did not name. Later lines are not read.
 void endanswers() {
+  std::size_t blanks = 0;
   for (int c; (c = takeanswer()) != endofinput && c != '\n';) {
     if (!iswhite(c)) fail(namingerror);
+    if (++blanks > longestanswer) fail(binaryline(binaryfilename).c_str());
   }
 }
 
@@ -191,7 +222,7 @@ void openbinaryfile() {
     binarysource = std::cin.rdbuf();
     return;
   }
-  const std::string line = std::string(binaryerror) + " " + bmp4cshared::shown(binaryfilename) + " \n";
+  const std::string line = binaryline(binaryfilename);
   std::error_code ignored;
   if (fs::is_directory(pathof(binaryfilename), ignored)) {
     fail(line.c_str(), binaryfilename, "is a folder, not a bitmap");
@@ -206,11 +237,10 @@ void openbinaryfile() {
 // logo.* may name the artwork as the text), and so is a file holding a NUL
 // byte, which no text does.
 std::string judgetext(std::string_view start) {
-  const std::pair<std::string_view, const char *> pictures[] = {
-      {"BM", "a bitmap"},
-      {"\x89PNG", "a PNG picture"},
-      {"GIF8", "a GIF picture"},
-      {"\xff\xd8\xff", "a JPEG picture"}};
+  const std::pair<std::string_view, const char *> pictures[] = {{"BM", "a bitmap"},
+                                                                {"\x89PNG", "a PNG picture"},
+                                                                {"GIF8", "a GIF picture"},
+                                                                {"\xff\xd8\xff", "a JPEG picture"}};
   for (const auto &[signature, what] : pictures) {
     if (start.starts_with(signature)) return std::string(what) + ", not text";
   }
@@ -279,15 +309,16 @@ int main(int argc, char **argv) {
   packstart = 0;
   if (names.empty()) {
     std::printf("%s\n", banner);
-    askname(binaryprompt, binaryfilename);
-    askname(textprompt, textfilename);
+    askname(binaryprompt, binaryfilename, "");
+    askname(textprompt, textfilename, texterror);
     endanswers();
   } else {
     quiet = true;
     binaryfilename = names[0];
-    textfilename = names.size() == 2                   ? names[1]
-                   : names[0] == bmp4cshared::standardname ? names[0]
-                                                       : bmp4cshared::withextension(names[0], ".h");
+    textfilename = names.size() == 2 ? names[1]
+                   : names[0] == bmp4cshared::standardname
+                       ? names[0]
+                       : bmp4cshared::withextension(names[0], ".h");
   }
   openbinaryfile();
   opentextfile();

@@ -230,7 +230,12 @@ void hexconvert(std::uint8_t b) {
 }
 
 void checktiles() {
-  if (tilewidth == 0 || pixelrows == 0) return;
+  // An array of no items, or of no tiles, does not compile; the default
+  // form's empty array is kept, as it always was.
+  if ((tilewidth != 0 || !imagename.empty()) && pixelrows == 0) {
+    fail("No pixels: a named or tiled header of an image without pixels would not compile\n");
+  }
+  if (tilewidth == 0) return;
   if (width % tilewidth != 0 || pixelrows % tileheight != 0) {
     const std::string message = "Not a whole number of tiles: " + std::to_string(width) + " x " +
                                 std::to_string(pixelrows) + " pixels in tiles of " +

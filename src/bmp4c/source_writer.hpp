@@ -32,7 +32,8 @@ namespace bmp4c {
 void hexconvert(std::uint8_t b);
 
 // A tiled bitmap whose sides are not whole tiles ends the run with "Not a
-// whole number of tiles".
+// whole number of tiles", and a named or tiled one without pixels with "No
+// pixels".
 void checktiles();
 void writepreamble();
 void writepixels();

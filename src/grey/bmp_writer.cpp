@@ -67,6 +67,11 @@ greyimage newgreyimage(std::int64_t width, std::int64_t height, bool ink) {
 }
 
 std::string writebmp(const std::string &name, const greyimage &grey) {
+  // The header holds the sizes in 32 bits, the height signed.
+  if (grey.rows.size() > UINT32_MAX - pixeloffset || grey.height > INT32_MAX ||
+      grey.width > INT32_MAX) {
+    return "a bitmap's header cannot hold its size";
+  }
   bmp4cshared::output out;
   if (std::string why = bmp4cshared::openoutput(name, "wb", out); !why.empty()) return why;
   const std::vector<std::uint8_t> start = headers(grey);

@@ -98,7 +98,7 @@ request readarguments(int argc, char **argv) {
   }
   asked.image = line.names[0];
   // "logo.png" gives "logo.bmp"; standard input, standard output.
-  asked.bmp = line.names.size() == 2          ? line.names[1]
+  asked.bmp = line.names.size() == 2        ? line.names[1]
               : asked.image == standardname ? asked.image
                                             : withextension(line.names[0], ".bmp");
   if (!hasextension(asked.bmp, ".bmp") && asked.bmp != standardname) {
@@ -109,13 +109,18 @@ request readarguments(int argc, char **argv) {
 }
 
 // The greys of a picture; memory that runs out says what the picture
-// takes.
+// takes, and what it is fitted to.
 greyimage greyed(const picture &image, const request &asked) {
   try {
     return greylevels(image, asked.how);
   } catch (const std::bad_alloc &) {
+    const std::string fitted = asked.how.fitwidth == 0
+                                   ? ""
+                                   : ", fitted to " + std::to_string(asked.how.fitwidth) + " x " +
+                                         std::to_string(asked.how.fitheight);
     fail(asked.image, outofmemory(image.width, image.height,
-                                  image.channels * (image.largestsample == 255 ? 1 : 2)));
+                                  image.channels * (image.largestsample == 255 ? 1 : 2)) +
+                          fitted);
   }
 }
 
@@ -133,12 +138,31 @@ greyimage stacked(const std::vector<greyimage> &frames) {
 }
 
 // Every frame greyed as a still would be, and what bmp4c needs to know:
-// how many, their delays, and the tile each is.
+// how many, their delays, and the tile each is. The bitmap they make
+// together is held to the limit of a picture too, whatever --fit asks:
+// its rows are work and memory, and its size a 32-bit header field.
 greyimage greyframes(const request &asked, std::string &said) {
   std::vector<greyimage> frames;
   std::string delays;
+  std::int64_t pixels = 0, count = 0, width = 0, height = 0;
+  auto strip = [&] {
+    return std::to_string(count) + " frames of " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels";
+  };
   readframes(asked.image, [&](const picture &frame, int delay) {
-    frames.push_back(greyed(frame, asked));
+    greyimage grey = greyed(frame, asked);
+    pixels += grey.width * grey.height;
+    ++count, width = grey.width, height = grey.height;
+    try {
+      frames.push_back(std::move(grey));
+    } catch (const std::bad_alloc &) {
+      fail(asked.image, "memory ran out: its bitmap of " + strip() + " takes over " +
+                            std::to_string(pixels / 2) + " bytes");
+    }
+    if (pixels > largestpicture) {
+      fail(asked.image, "makes a bitmap of " + strip() + " or more, over the limit of " +
+                            std::to_string(largestpicture) + " (64 megapixels)");
+    }
     if (!delays.empty()) delays += ' ';
     delays += std::to_string(delay);
   });
@@ -147,7 +171,12 @@ greyimage greyframes(const request &asked, std::string &said) {
   said = std::to_string(frames.size()) + (frames.size() == 1 ? " frame" : " frames") + " of " +
          std::to_string(first.width) + " x " + std::to_string(first.height) + ", shown for " +
          delays + " ms: bmp4c --tile " + tile;
-  return stacked(frames);
+  try {
+    return stacked(frames);
+  } catch (const std::bad_alloc &) {
+    fail(asked.image, "memory ran out: its bitmap of " + strip() + " takes " +
+                          std::to_string(pixels / 2) + " bytes");
+  }
 }
 
 // The picture itself is never written over, nor any file but a bitmap

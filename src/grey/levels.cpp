@@ -3,9 +3,9 @@
 // differ by 10 units there), and Y, the luminance, in lightone = 10000 x
 // 2^24 units, so that the weights 2126, 7152 and 722 (ten-thousandths,
 // summing to 10000) give a grey's Y exactly as 10000 times its linear
-// value. A fit sums a row, then the rows' averages: stb_image keeps each
-// side within 2^24 pixels, so a sum of lightone (under 2^38) values
-// weighted by at most a side stays within 64 bits.
+// value. A fit sums a row, then the rows' averages: every reader keeps
+// each side within largestside, 2^24 pixels, so a sum of lightone (under
+// 2^38) values weighted by at most a side stays within 64 bits.
 #include "levels.hpp"
 
 #include "../shared/panel.hpp"
@@ -24,6 +24,8 @@ constexpr std::int64_t linearone = std::int64_t{1} << 24;
 constexpr std::int64_t weightred = 2126, weightgreen = 7152, weightblue = 722;
 constexpr std::int64_t lightone = 10000 * linearone;
 constexpr int levels = 16;
+static_assert(largestside <= INT64_MAX / 2 / lightone,
+              "a fit's sum of lights, each weighted by at most a side, must fit 64 bits");
 
 std::int64_t fixed(double value, std::int64_t one) {
   return std::llround(value * static_cast<double>(one));

@@ -42,17 +42,26 @@ namespace {
 
 // The file, the decoder's position in it, and whether it has asked for
 // bytes past its end.
+// The decoder may be given other bytes at one place than the file holds
+// (patchat, -1 for none): a GIF's sides, grown to hold its frames.
 struct source {
   std::FILE *file = nullptr;
   std::int64_t size = 0, position = 0;
   bool cutshort = false;
+  std::int64_t patchat = -1;
+  std::array<std::uint8_t, 4> patch{};
 };
 
 int readbytes(void *user, char *bytes, int size) {
   auto &from = *static_cast<source *>(user);
+  const std::int64_t start = from.position;
   const auto n = static_cast<int>(std::fread(bytes, 1, static_cast<std::size_t>(size), from.file));
   from.position += n;
   if (n == 0) from.cutshort = true;
+  for (std::size_t k = 0; from.patchat >= 0 && k < from.patch.size(); ++k) {
+    const std::int64_t at = from.patchat + static_cast<std::int64_t>(k) - start;
+    if (at >= 0 && at < n) bytes[at] = static_cast<char>(from.patch[k]);
+  }
   return n;
 }
 
@@ -89,7 +98,8 @@ constexpr std::int64_t largeststandardinput = std::int64_t{1} << 30;
 source readstandardinput(const std::string &name) {
   bmp4cshared::binarymode(stdin);
   std::FILE *file = std::tmpfile();
-  if (file == nullptr) fail(name, std::string("cannot be kept to be read: ") + std::strerror(errno));
+  if (file == nullptr)
+    fail(name, std::string("cannot be kept to be read: ") + std::strerror(errno));
   std::int64_t size = 0;
   std::array<char, 65536> chunk;
   for (std::size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0;) {
@@ -213,7 +223,11 @@ void checkclaim(const std::string &name, const source &from, const head &h, std:
   const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
   if (width < 0) fail(name, "is damaged (a width below 0)");
   if (width == 0 || height == 0) fail(name, "has no pixels");
-  if (width > largestpicture || height > largestpicture || width * height > largestpicture) {
+  if (width > largestside || height > largestside) {
+    fail(name, "is " + size + ", over the limit of " + std::to_string(largestside) +
+                   " pixels a side, whatever --fit asks");
+  }
+  if (width * height > largestpicture) {
     fail(name, "is " + size + ", over the limit of " + std::to_string(largestpicture) +
                    " (64 megapixels) on a picture as stored, whatever --fit asks");
   }
@@ -274,12 +288,18 @@ picture readrle(const std::string &name, source &from, const head &h) {
   }
 }
 
-// The frames of a GIF, counted from its blocks without decoding them: the
-// image descriptors after the header (and its colour table), each with
-// its own colour table and data, among extensions, up to the trailer. A
-// block that is not one of these, or the end of the file, ends the count,
-// and the decoder then says what is wrong.
-std::int64_t countframes(source &from, const head &h) {
+// The frames of a GIF, counted from its blocks without decoding them, and
+// how far right and down their rectangles reach: the image descriptors
+// after the header (and its colour table), each with its own colour table
+// and data, among extensions, up to the trailer. A block that is not one
+// of these, or the end of the file, ends the count, and the decoder then
+// says what is wrong. The decoder itself is held to the limit on frames,
+// however a crafted file reads here.
+struct gifblocks {
+  std::int64_t frames = 0, right = 0, bottom = 0;
+};
+
+gifblocks scangif(source &from, const head &h) {
   constexpr int extension = 0x21, descriptor = 0x2c, hascolours = 0x80;
   auto skipcolours = [&](int flags) {
     if ((flags & hascolours) != 0) std::fseek(from.file, 3L << ((flags & 7) + 1), SEEK_CUR);
@@ -289,21 +309,58 @@ std::int64_t countframes(source &from, const head &h) {
   };
   std::fseek(from.file, 13, SEEK_SET);
   skipcolours(h.bytes[10]);
-  std::int64_t frames = 0;
+  gifblocks blocks;
   for (int block; (block = std::fgetc(from.file)) == extension || block == descriptor;) {
     if (block == extension) {
       std::fgetc(from.file); // its label
     } else {
-      std::array<std::uint8_t, 9> placed{};
+      std::array<std::uint8_t, 9> placed{}; // left, top, width, height, flags
       if (std::fread(placed.data(), 1, placed.size(), from.file) != placed.size()) break;
+      auto le16 = [&](std::size_t at) { return std::int64_t{placed[at]} | placed[at + 1] << 8; };
+      blocks.right = std::max(blocks.right, le16(0) + le16(4));
+      blocks.bottom = std::max(blocks.bottom, le16(2) + le16(6));
       skipcolours(placed[8]);
       std::fgetc(from.file); // the code size
-      ++frames;
+      ++blocks.frames;
     }
     skipblocks();
   }
   rewound(from);
-  return frames;
+  return blocks;
+}
+
+// A GIF whose frames reach past its canvas, which browsers clip, is given
+// to the decoder with its sides grown to hold them (as far as 16 bits
+// reach), and each picture is cut back to the canvas: the decoder would
+// refuse such a frame. The grown sides are the ones checked.
+std::array<std::int64_t, 2> growncanvas(source &from, const head &h, const gifblocks &blocks) {
+  constexpr std::size_t sidesat = 6;
+  constexpr std::int64_t largestside = 65535;
+  const auto [width, height] = fixedsides(h);
+  const std::int64_t grownwidth = std::max(width, blocks.right),
+                     grownheight = std::max(height, blocks.bottom);
+  if ((grownwidth == width && grownheight == height) || grownwidth > largestside ||
+      grownheight > largestside)
+    return {width, height};
+  from.patchat = sidesat;
+  from.patch = {static_cast<std::uint8_t>(grownwidth), static_cast<std::uint8_t>(grownwidth >> 8),
+                static_cast<std::uint8_t>(grownheight),
+                static_cast<std::uint8_t>(grownheight >> 8)};
+  return {grownwidth, grownheight};
+}
+
+// The top left width x height pixels of a canvas of 4 bytes a pixel,
+// canvaswidth wide, into a buffer of their own.
+std::shared_ptr<void> cropped(const unsigned char *canvas, std::int64_t canvaswidth,
+                              std::int64_t width, std::int64_t height) {
+  constexpr std::int64_t bytesapixel = 4;
+  auto *samples = static_cast<unsigned char *>(
+      std::malloc(static_cast<std::size_t>(width * height * bytesapixel)));
+  if (samples == nullptr) throw std::bad_alloc();
+  for (std::int64_t y = 0; y < height; ++y)
+    std::memcpy(samples + y * width * bytesapixel, canvas + y * canvaswidth * bytesapixel,
+                static_cast<std::size_t>(width * bytesapixel));
+  return {samples, std::free};
 }
 
 // The picture of an open file: its first frame, for a GIF, whose frames
@@ -314,6 +371,8 @@ picture decode(const std::string &name, source &from) {
   if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");
   const auto [fixedwidth, fixedheight] = fixedsides(h);
   if (sidesend(h) > 0 && (fixedwidth == 0 || fixedheight == 0)) fail(name, "has no pixels");
+  const gifblocks blocks = h.is(gif) ? scangif(from, h) : gifblocks{};
+  if (h.is(gif)) growncanvas(from, h, blocks);
   int width = 0, height = 0, channels = 0;
   if (stbi_info_from_callbacks(&callbacks, &rewound(from), &width, &height, &channels) == 0) {
     refuse(name, from, h, false);
@@ -335,8 +394,32 @@ picture decode(const std::string &name, source &from) {
   image.height = height;
   image.channels = channels;
   image.largestsample = deep ? 65535 : 255;
-  if (h.is(gif)) image.frames = std::max<std::int64_t>(1, countframes(from, h));
+  if (h.is(gif)) {
+    image.frames = std::max<std::int64_t>(1, blocks.frames);
+    if (width != fixedwidth || height != fixedheight) {
+      try {
+        image.samples =
+            cropped(static_cast<const unsigned char *>(samples), width, fixedwidth, fixedheight);
+      } catch (const std::bad_alloc &) {
+        fail(name, outofmemory(fixedwidth, fixedheight, channels));
+      }
+      image.width = fixedwidth;
+      image.height = fixedheight;
+    }
+  }
   return image;
+}
+
+// Frames are counted together against the limit, whatever --fit asks: all
+// of them, from the blocks, or those the decoder has read so far.
+void checkframes(const std::string &name, std::int64_t frames, std::int64_t width,
+                 std::int64_t height, bool sofar) {
+  if (frames * width * height <= largestpicture) return;
+  fail(name, "is " + std::string(sofar ? "at least " : "") + std::to_string(frames) +
+                 " frames of " + std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels, over the limit of " + std::to_string(largestpicture) +
+                 " (64 megapixels) on a picture as stored, its frames counted together, "
+                 "whatever --fit asks");
 }
 
 } // namespace
@@ -367,32 +450,34 @@ void readframes(const std::string &name,
   if (h.size < sidesend(h)) fail(name, "is cut short: the file ends before its last pixel");
   const auto [width, height] = fixedsides(h);
   if (width == 0 || height == 0) fail(name, "has no pixels");
-  const std::int64_t frames = countframes(from, h);
-  if (frames > 1 && frames * width * height > largestpicture) {
-    fail(name, "is " + std::to_string(frames) + " frames of " + std::to_string(width) + " x " +
-                   std::to_string(height) + " pixels, over the limit of " +
-                   std::to_string(largestpicture) +
-                   " (64 megapixels) on a picture as stored, its frames counted together, "
-                   "whatever --fit asks");
-  }
-  checkclaim(name, from, h, width, height, 4, false);
+  const gifblocks blocks = scangif(from, h);
+  const auto [grownwidth, grownheight] = growncanvas(from, h, blocks);
+  if (blocks.frames > 1) checkframes(name, blocks.frames, grownwidth, grownheight, false);
+  checkclaim(name, from, h, grownwidth, grownheight, 4, false);
   forgetstbfailure();
   const std::unique_ptr<gifanimation, void (*)(gifanimation *)> animation(
       startgif(&callbacks, &rewound(from)), endgif);
-  const std::string nomemory = outofmemory(width, height, 4);
+  const std::string nomemory = outofmemory(grownwidth, grownheight, 4);
   if (animation == nullptr) fail(name, nomemory);
-  int taken = 0;
+  std::int64_t taken = 0;
   for (;;) {
     const unsigned char *canvas = nullptr;
     int canvaswidth = 0, canvasheight = 0, delay = 0;
     const int next = nextgifframe(animation.get(), canvas, canvaswidth, canvasheight, delay);
     if (next < 0 || from.cutshort) refuse(name, from, h, true, nomemory);
     if (next == 0) break;
+    // The frames as the decoder reads them, whatever the blocks seemed to
+    // hold: each is work on the whole canvas.
+    checkframes(name, ++taken, canvaswidth, canvasheight, true);
     // The canvas is stb_image's, and lasts until the next frame.
-    const picture frame{canvaswidth, canvasheight, 4, 255,
-                        std::shared_ptr<void>(const_cast<unsigned char *>(canvas), [](void *) {})};
-    take(frame, delay);
-    ++taken;
+    std::shared_ptr<void> samples(const_cast<unsigned char *>(canvas), [](void *) {});
+    try {
+      if (canvaswidth != width || canvasheight != height)
+        samples = cropped(canvas, canvaswidth, width, height);
+    } catch (const std::bad_alloc &) {
+      fail(name, nomemory);
+    }
+    take(picture{width, height, 4, 255, samples}, delay);
   }
   if (taken == 0) fail(name, "has no pixels");
 }

@@ -27,6 +27,11 @@ namespace bmp4cgrey {
 // tab) can still hold beside the decoder's own buffers.
 inline constexpr std::int64_t largestpicture = std::int64_t{1} << 26;
 
+// 2^24 pixels a side, the most that the fit's sums of light hold
+// (levels.cpp); stb_image keeps to it too, and the run-length-encoded
+// bitmap reader, which could read more, is held to it.
+inline constexpr std::int64_t largestside = std::int64_t{1} << 24;
+
 // 1 grey, 2 grey and alpha, 3 RGB, 4 RGBA; samples run pixel by pixel in
 // reading order, from 0 to largestsample.
 struct picture {

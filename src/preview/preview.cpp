@@ -113,19 +113,9 @@ request readarguments(int argc, char **argv) {
   return asked;
 }
 
-} // namespace
-
-void fail(const std::string &file, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(file).c_str(), shown(what).c_str());
-  std::exit(EXIT_FAILURE);
-}
-
-} // namespace bmp4cpreview
-
-int main(int argc, char **argv) {
-  using namespace bmp4cpreview;
-  bmp4cshared::useutf8console();
-  const request asked = readarguments(argc, argv);
+// Reads the header and draws it; memory that runs out is said (a header
+// of hundreds of megabytes, say).
+void draw(const request &asked) {
   image picture = readheaderfile(asked.header);
   // Nothing in a header says which half holds the first pixel.
   if (asked.lowfirst) {
@@ -151,5 +141,25 @@ int main(int argc, char **argv) {
   const std::string why = writepng(asked.png, picture, asked.how);
   if (!why.empty()) fail(asked.png, "cannot be written: " + why);
   noteoddwidth(asked.header, picture);
+}
+
+} // namespace
+
+void fail(const std::string &file, const std::string &what) {
+  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(file).c_str(), shown(what).c_str());
+  std::exit(EXIT_FAILURE);
+}
+
+} // namespace bmp4cpreview
+
+int main(int argc, char **argv) {
+  using namespace bmp4cpreview;
+  bmp4cshared::useutf8console();
+  const request asked = readarguments(argc, argv);
+  try {
+    draw(asked);
+  } catch (const std::bad_alloc &) {
+    fail(asked.header, "memory ran out: its items and its pixels take more than there is");
+  }
   return EXIT_SUCCESS;
 }

@@ -4,6 +4,8 @@
 // back when the program ends.
 #include "names.hpp"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <cstdlib>
 #define WIN32_LEAN_AND_MEAN
@@ -27,6 +29,27 @@ void escape(std::string &text, unsigned char byte) {
 
 bool iscontrol(unsigned char byte) {
   return byte < firstprintable || byte == deletecharacter;
+}
+
+// The length of the UTF-8 letter that starts at text[i], or 0 where no
+// valid one does: a stray continuation byte (0x9B, an 8-bit terminal's
+// command), a lead byte without its continuations, an overlong form, a
+// surrogate, or a code past U+10FFFF.
+std::size_t utf8length(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t at) {
+    return at < text.size() ? static_cast<unsigned char>(text[at]) : 0u;
+  };
+  const unsigned lead = byte(i);
+  const std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
+  if (lead > 0xf4 || length == 0) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xc0) != 0x80) return 0;
+  }
+  const unsigned second = byte(i + 1);
+  if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second > 0x9f) ||
+      (lead == 0xf0 && second < 0x90) || (lead == 0xf4 && second > 0x8f))
+    return 0;
+  return length;
 }
 
 } // namespace
@@ -79,17 +102,18 @@ bool hasextension(const std::string &name, std::string_view extension) {
 
 std::string shown(std::string_view text) {
   std::string safe;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
-    if (byte == c1lead && next >= 0x80 && next <= lastc1) {
-      escape(safe, byte);
-      escape(safe, next);
-      ++i;
-    } else if (iscontrol(byte)) {
-      escape(safe, byte);
+    const std::size_t length = byte < 0x80 ? 1 : utf8length(text, i);
+    const bool c1 =
+        length == 2 && byte == c1lead && static_cast<unsigned char>(text[i + 1]) <= lastc1;
+    if (length == 0 || (length == 1 && iscontrol(byte)) || (length == 2 && c1)) {
+      for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k)
+        escape(safe, static_cast<unsigned char>(text[i + k]));
+      i += std::max<std::size_t>(length, 1);
     } else {
-      safe += text[i];
+      safe.append(text.substr(i, length));
+      i += length;
     }
   }
   return safe;

@@ -42,8 +42,9 @@ std::string withextension(const std::string &name, const std::string &extension)
 bool hasextension(const std::string &name, std::string_view extension);
 
 // A name or message as the terminal may show it: control characters,
-// C0 and C1 alike, as \xNN, so that no name moves the cursor or clears
-// the screen. Letters of any script stay as they are.
+// C0 and C1 alike, and every byte that is not part of valid UTF-8, as
+// \xNN, so that no name moves the cursor or clears the screen. Letters of
+// any script stay as they are.
 std::string shown(std::string_view text);
 
 // Bytes read from a file, quoted in a message: printable ASCII as it is,
