@@ -71,7 +71,7 @@ function(bmp4c_add_image target bitmap)
      OR NOT bitmap MATCHES "\\.[bB][mM][pP]$")
     if(NOT TARGET bmp4c::bmp4c-grey)
       message(FATAL_ERROR "${call}: ${bitmap} needs bmp4c-grey, which this bmp4c was built "
-                          "without. Give it stb_image 2.28 or later (tools/stb-image.sh in "
+                          "without. Give it stb_image v2.30 (tools/stb-image.sh in "
                           "bmp4c's source, or Debian 13's libstb-dev) and build bmp4c again, or "
                           "give a 4-bit bitmap.")
     endif()

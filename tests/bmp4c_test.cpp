@@ -793,7 +793,7 @@ const std::string faults[][4] = {
   {"bmp4c_add_image(show lgo.bmp)", "bmp4c_add_image(show lgo.bmp) in ", "lgo.bmp, and no rule of the build makes it."},
   {"bmp4c_add_image(show icon.bmp OUTPUT images/icon.h PREVIEW)", "bmp4c_add_image(show icon.bmp) in ", "images/icon.h without PREVIEW. Give PREVIEW to the first call"},
   {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "/old stb is too old for bmp4c-grey: its JPEG reader writes out of bounds on a crafted file", "-DBMP4C_STB_INCLUDE=\"$PWD/old stb\""}, // the other programs are configured
-  {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "badge.png needs bmp4c-grey, which this bmp4c was built without. Give it stb_image 2.28 or later", "-DBMP4C_GREY=OFF"}, // last two: they stay in the cache
+  {"bmp4c_add_image(show badge.png)", "bmp4c_add_image(show badge.png) in ", "badge.png needs bmp4c-grey, which this bmp4c was built without. Give it stb_image v2.30", "-DBMP4C_GREY=OFF"}, // last two: they stay in the cache
 };
 // clang-format on
 

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Fetches stb_image.h v2.30 for bmp4c-grey where the system's own is older
-# than 2.28, whose JPEG reader writes out of bounds on a crafted file
-# (Debian 12 ships 2.27): it downloads Debian 13's libstb-dev from the
+# Fetches stb_image.h v2.30 for bmp4c-grey where the system's own is another
+# version: bmp4c-grey reads a GIF's frames through stb_image's internals and
+# is tested with v2.30 alone, and the JPEG reader of 2.27 (Debian 12's)
+# writes out of bounds on a crafted file: it downloads Debian 13's libstb-dev from the
 # Debian mirror that apt already uses, checks the package against its
 # SHA-256 below, and unpacks stb_image.h into build-stb/, where the build
 # looks first. Nothing goes into the repository or the system, and it
@@ -9,8 +10,7 @@
 #
 #   tools/stb-image.sh
 #
-# Without apt or a Debian mirror, give the build any stb_image.h of 2.28
-# or later: cmake -S . -B build -DBMP4C_STB_INCLUDE=<its folder>.
+# Without apt or a Debian mirror, give the build a stb_image.h of v2.30: cmake -S . -B build -DBMP4C_STB_INCLUDE=<its folder>.
 set -eu
 cd "$(dirname "$0")/.."
 package=libstb-dev
@@ -23,8 +23,8 @@ say() { echo "stb-image: $*"; }
 release() { head -n 1 "$1" 2>/dev/null | sed -n 's/.* - v\([0-9]*\)\.\([0-9][0-9]\) - .*/\1\2/p'; }
 named() { release "$1" | sed 's/^\(.\)/v\1./'; }
 
-if [ "$(release "$system")" -ge 228 ] 2>/dev/null; then
-  say "$system is $(named "$system"): new enough, nothing to fetch"
+if [ "$(release "$system")" = 230 ]; then
+  say "$system is $(named "$system"): the one bmp4c-grey is tested with, nothing to fetch"
   exit 0
 fi
 if [ "$(release "$folder/stb_image.h")" = 230 ]; then
@@ -32,7 +32,7 @@ if [ "$(release "$folder/stb_image.h")" = 230 ]; then
   exit 0
 fi
 nowhere() {
-  say "$1; give the build a stb_image.h of 2.28 or later with -DBMP4C_STB_INCLUDE=<its folder>" >&2
+  say "$1; give the build a stb_image.h of v2.30 with -DBMP4C_STB_INCLUDE=<its folder>" >&2
   exit 1
 }
 command -v apt-get >/dev/null || nowhere "there is no apt-get here"

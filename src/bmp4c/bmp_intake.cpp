@@ -19,6 +19,8 @@
 // at, so a file that fills only the fields above converts.
 #include "bmp_intake.hpp"
 
+#include "../shared/bytes.hpp"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -74,11 +76,8 @@ bool readbyte() {
 // unsigned and then taken as a signed 32-bit value (2^31 and above read as
 // negative).
 std::int32_t headerfield(int position, int bytes = 4) {
-  std::uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) {
-    value = value << 8 | bmpheader[static_cast<std::size_t>(position + i)];
-  }
-  return static_cast<std::int32_t>(value);
+  return static_cast<std::int32_t>(
+      bmp4cshared::readle(bmpheader, static_cast<std::size_t>(position), bytes));
 }
 
 void growbuffer() {

@@ -16,6 +16,7 @@
 // existing file with its bytes and its time stamp, and creates none. No
 // text is written over a picture or a binary file, whatever leads to it.
 #include "../shared/commandline.hpp"
+#include "../shared/messages.hpp"
 #include "../shared/names.hpp"
 #include "../shared/output.hpp"
 #include "bmp_intake.hpp"
@@ -160,7 +161,7 @@ void askname(const char *prompt, std::string &name, const std::string &refusal) 
 // "16x16": both sides whole numbers from 1 up, each a signed 32-bit value,
 // as the bitmap's sides are.
 void readtile(std::string_view text) {
-  const auto [width, height] = bmp4cshared::readsize(text);
+  const auto [width, height] = bmp4cshared::readsides(text);
   if (width < 1 || height < 1 || width > INT32_MAX || height > INT32_MAX) {
     bmp4cshared::usageerror(thisprogram, "--tile takes a size WxH such as 16x16, not \"" +
                                              std::string(text) + "\"");
@@ -281,8 +282,7 @@ void closefiles() {
 
 void fail(const char *message, const std::string &file, const std::string &what) {
   if (quiet) {
-    std::fprintf(stderr, "bmp4c: %s: %s\n", bmp4cshared::shown(file).c_str(),
-                 bmp4cshared::shown(what).c_str());
+    bmp4cshared::say("bmp4c", file, what);
   } else {
     std::fputs(message, stdout);
   }
@@ -304,7 +304,6 @@ void failwrite(int error) {
 
 int main(int argc, char **argv) {
   using namespace bmp4c;
-  bmp4cshared::useutf8console();
   const std::vector<std::string> names = readarguments(argc, argv);
   packstart = 0;
   if (names.empty()) {

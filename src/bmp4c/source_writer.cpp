@@ -13,6 +13,7 @@
 // batch at a time so that they go the same way.
 #include "source_writer.hpp"
 
+#include "../shared/bytes.hpp"
 #include "bmp_intake.hpp"
 #include "image_name.hpp"
 
@@ -26,7 +27,6 @@ namespace bmp4c {
 namespace {
 
 constexpr int itemsperline = 8;
-constexpr char hexdigits[] = "0123456789abcdef";
 
 // An item is "0x", two digits and a comma, with a newline after every
 // eighth. Its table entry is copied as itemroom bytes whatever its length,
@@ -225,8 +225,8 @@ void writetiles() {
 } // namespace
 
 void hexconvert(std::uint8_t b) {
-  temph = static_cast<std::uint8_t>(hexdigits[b >> 4]);
-  templ = static_cast<std::uint8_t>(hexdigits[b & 0x0f]);
+  temph = static_cast<std::uint8_t>(bmp4cshared::hexdigits[b >> 4]);
+  templ = static_cast<std::uint8_t>(bmp4cshared::hexdigits[b & 0x0f]);
 }
 
 void checktiles() {

@@ -33,7 +33,7 @@ inline std::int32_t tilewidth = 0, tileheight = 0, lowfirst = 0;
 inline bool quiet = false;
 inline std::string binaryfilename;
 inline std::string textfilename;
-inline std::filebuf binaryfile; // read a character at a time, in binary
+inline std::filebuf binaryfile;                    // read a character at a time, in binary
 inline std::streambuf *binarysource = &binaryfile; // the file, or standard input
 inline std::FILE *textfile = nullptr;
 

@@ -56,7 +56,8 @@ std::vector<std::uint8_t> headers(const greyimage &grey) {
 std::string judgebmp(std::string_view start) {
   if (!start.starts_with(signature)) return "not a bitmap";
   constexpr std::size_t reserved = 6;
-  const bool marked = start.size() >= reserved + mark.size() && start.substr(reserved, mark.size()) == mark;
+  const bool marked =
+      start.size() >= reserved + mark.size() && start.substr(reserved, mark.size()) == mark;
   return marked ? "" : "a bitmap that bmp4c-grey did not write";
 }
 

@@ -13,6 +13,7 @@
 // says the frames of a GIF: with --frames their delays and the tile to
 // give bmp4c, without it that only the first was taken.
 #include "../shared/commandline.hpp"
+#include "../shared/messages.hpp"
 #include "../shared/names.hpp"
 #include "../shared/output.hpp"
 #include "../shared/panel.hpp"
@@ -38,9 +39,9 @@ constexpr std::string_view usage =
     R"(usage: bmp4c-grey [--ink] [--dither] [--fit WxH] [--even] [--panel LIGHT] [--frames]
                   IMAGE [BMP]
 Makes a 4-bit bitmap of 16 greys that bmp4c converts, from a PNG, JPEG,
-GIF, BMP, TGA or PNM picture: by default IMAGE with its extension replaced
-by .bmp. Each pixel becomes the level whose light on the panel is nearest
-to its luminance. It writes over no bitmap but one it wrote; "-" is
+GIF, BMP, TGA or binary PNM picture: by default IMAGE with its extension
+replaced by .bmp. Each pixel becomes the level whose light on the panel is
+nearest to its luminance. It writes over no bitmap but one it wrote; "-" is
 standard input or output.
   --ink          for a display that draws ink: a white background, and digits
                  that are darkness (default: a black background, f brightest)
@@ -72,7 +73,7 @@ struct request {
 // "128x64": both sides 1 or more, and no more pixels than a picture may
 // have.
 void readfit(std::string_view text, greying &how) {
-  const auto [width, height] = readsize(text);
+  const auto [width, height] = readsides(text);
   how.fitwidth = width;
   how.fitheight = height;
   if (how.fitwidth < 1 || how.fitheight < 1 || how.fitwidth > largestpicture ||
@@ -197,21 +198,19 @@ void checkoutput(const request &asked) {
 // and an odd width. Said after the bitmap is written: a build without a
 // preview hears it too.
 void note(const std::string &bmp, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-grey: %s: %s\n", shown(bmp).c_str(), what.c_str());
+  say(thisprogram.name, bmp, what);
 }
 
 } // namespace
 
 void fail(const std::string &file, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-grey: %s: %s\n", shown(file).c_str(), shown(what).c_str());
-  std::exit(EXIT_FAILURE);
+  failabout(thisprogram, file, what);
 }
 
 } // namespace bmp4cgrey
 
 int main(int argc, char **argv) {
   using namespace bmp4cgrey;
-  bmp4cshared::useutf8console();
   const request asked = readarguments(argc, argv);
   checkoutput(asked);
   std::string frames, unused;
@@ -230,6 +229,6 @@ int main(int argc, char **argv) {
   if (!why.empty()) fail(asked.bmp, "cannot be written: " + why);
   if (!frames.empty()) note(asked.bmp, frames);
   if (!unused.empty()) note(asked.image, unused);
-  if (grey.width % 2 != 0) note(asked.bmp, bmp4cshared::oddwidthnote(grey.width));
+  if (grey.width % 2 != 0) note(asked.bmp, oddwidthnote(grey.width));
   return EXIT_SUCCESS;
 }

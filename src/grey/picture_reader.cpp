@@ -13,6 +13,7 @@
 // claims.
 #include "picture_reader.hpp"
 
+#include "../shared/bytes.hpp"
 #include "../shared/names.hpp"
 #include "../shared/output.hpp"
 #include "rle_bitmap.hpp"
@@ -140,9 +141,7 @@ struct head {
                                               [](char m, std::uint8_t b) { return m == char(b); });
   }
   std::int64_t le(std::size_t at, int n) const {
-    std::int64_t value = 0;
-    for (int i = n - 1; i >= 0; --i) value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
-    return value;
+    return bmp4cshared::readle(bytes, at, n);
   }
   std::int64_t be32(std::size_t at) const {
     return std::int64_t{bytes[at]} << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];

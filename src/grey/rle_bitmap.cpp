@@ -17,6 +17,8 @@
 // beyond it, or past the last row, the file is damaged.
 #include "rle_bitmap.hpp"
 
+#include "../shared/bytes.hpp"
+
 #include <algorithm>
 #include <array>
 
@@ -28,9 +30,7 @@ constexpr std::size_t infoheaderat = 14, headersize = 54, paletteentry = 4, chan
 constexpr std::uint8_t endofrow = 0, endofbitmap = 1, move = 2;
 
 std::uint32_t field(const std::vector<std::uint8_t> &file, std::size_t at, int bytes) {
-  std::uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | file[at + static_cast<std::size_t>(i)];
-  return value;
+  return bmp4cshared::readle(file, at, bytes);
 }
 
 // The picture being decoded: its samples, top row first, and the palette.

@@ -130,8 +130,8 @@ std::string sizeprefix(const std::string &name, const std::string &code) {
   return width.macro.substr(0, width.macro.size() - 5);
 }
 
-std::int64_t readsize(const std::string &name, const std::string &code, const std::string &macro,
-                      bool needed) {
+std::int64_t definedsize(const std::string &name, const std::string &code, const std::string &macro,
+                         bool needed) {
   const definition size = finddefine(code, [&](const std::string &m) { return m == macro; });
   if (size.at == std::string::npos && !needed) return 1;
   if (size.at == std::string::npos) fail(name, "no #define " + macro);
@@ -197,9 +197,9 @@ image readheaderfile(const std::string &name) {
   const std::string code = withoutcomments(readfile(name));
   const std::string prefix = sizeprefix(name, code);
   image picture;
-  picture.width = readsize(name, code, prefix + "WIDTH", true);
-  picture.tileheight = readsize(name, code, prefix + "HEIGHT", true);
-  const std::int64_t tiles = readsize(name, code, prefix + "TILES", false);
+  picture.width = definedsize(name, code, prefix + "WIDTH", true);
+  picture.tileheight = definedsize(name, code, prefix + "HEIGHT", true);
+  const std::int64_t tiles = definedsize(name, code, prefix + "TILES", false);
   picture.items = readitems(name, code);
   const std::int64_t tilebytes = (picture.width * picture.tileheight + 1) / 2;
   const auto held = static_cast<std::int64_t>(picture.items.size());

@@ -10,6 +10,7 @@
 // draw. "-" is standard input or output. On success it prints nothing on
 // standard output, and one line on standard error when the width is odd.
 #include "../shared/commandline.hpp"
+#include "../shared/messages.hpp"
 #include "../shared/names.hpp"
 #include "../shared/output.hpp"
 #include "../shared/panel.hpp"
@@ -83,8 +84,7 @@ std::string pngname(const std::string &header) {
 // here and sheared in a library that pads rows: say so, where it matters.
 void noteoddwidth(const std::string &header, const image &picture) {
   if (picture.width % 2 == 0) return;
-  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(header).c_str(),
-               oddwidthnote(picture.width).c_str());
+  say(thisprogram.name, header, oddwidthnote(picture.width));
 }
 
 request readarguments(int argc, char **argv) {
@@ -146,20 +146,18 @@ void draw(const request &asked) {
 } // namespace
 
 void fail(const std::string &file, const std::string &what) {
-  std::fprintf(stderr, "bmp4c-preview: %s: %s\n", shown(file).c_str(), shown(what).c_str());
-  std::exit(EXIT_FAILURE);
+  failabout(thisprogram, file, what);
 }
 
 } // namespace bmp4cpreview
 
 int main(int argc, char **argv) {
-  using namespace bmp4cpreview;
-  bmp4cshared::useutf8console();
-  const request asked = readarguments(argc, argv);
+  const bmp4cpreview::request asked = bmp4cpreview::readarguments(argc, argv);
   try {
-    draw(asked);
+    bmp4cpreview::draw(asked);
   } catch (const std::bad_alloc &) {
-    fail(asked.header, "memory ran out: its items and its pixels take more than there is");
+    bmp4cpreview::fail(asked.header,
+                       "memory ran out: its items and pixels take more than there is");
   }
   return EXIT_SUCCESS;
 }

@@ -2,6 +2,7 @@
 // values are written, --help, --version and usage errors.
 #include "commandline.hpp"
 
+#include "messages.hpp"
 #include "names.hpp"
 
 #include <algorithm>
@@ -30,6 +31,7 @@ const valuedoption *findvalued(const program &p, std::string_view name) {
 } // namespace
 
 commandline readcommandline(const program &p, int argc, char **argv) {
+  useutf8console(); // before anything is read or said
   commandline line;
   bool options = true;
   for (int i = 1; i < argc; ++i) {
@@ -68,6 +70,11 @@ void usageerror(const program &p, const std::string &what) {
   std::exit(exitusage);
 }
 
+void failabout(const program &p, const std::string &file, const std::string &what) {
+  say(p.name, file, what);
+  std::exit(EXIT_FAILURE);
+}
+
 panel panelof(const program &p, const commandline &line, bool ink) {
   panel light = defaultpanel(ink);
   for (const auto &[option, value] : line.options) {
@@ -77,7 +84,7 @@ panel panelof(const program &p, const commandline &line, bool ink) {
   return light;
 }
 
-sides readsize(std::string_view text) {
+sides readsides(std::string_view text) {
   auto side = [](std::string_view digits) {
     std::int64_t value = 0;
     const auto [stop, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
@@ -86,13 +93,6 @@ sides readsize(std::string_view text) {
   const std::size_t cross = text.find('x');
   if (cross == text.npos) return {};
   return {side(text.substr(0, cross)), side(text.substr(cross + 1))};
-}
-
-std::string oddwidthnote(std::int64_t width) {
-  return "WIDTH " + std::to_string(width) +
-         " is odd, so each row shares a byte with the next: a library that pads rows to whole "
-         "bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the "
-         "width even.";
 }
 
 } // namespace bmp4cshared

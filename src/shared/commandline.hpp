@@ -40,12 +40,16 @@ struct commandline {
   std::vector<std::string> names;
 };
 
-// Reads argv; --help and --version print and end the program with status
-// 0, and anything it cannot read is a usage error.
+// Reads argv, first making the console speak UTF-8 (names.hpp); --help
+// and --version print and end the program with status 0, and anything it
+// cannot read is a usage error.
 commandline readcommandline(const program &p, int argc, char **argv);
 
 // "PROGRAM: WHAT" and "Try 'PROGRAM --help'" on standard error, status 2.
 [[noreturn]] void usageerror(const program &p, const std::string &what);
+
+// "PROGRAM: FILE: WHAT" on standard error, status 1.
+[[noreturn]] void failabout(const program &p, const std::string &file, const std::string &what);
 
 // The panel that --panel gives, or the display's default (linear, or srgb
 // for ink); a --panel that is none of its forms is a usage error.
@@ -56,10 +60,6 @@ panel panelof(const program &p, const commandline &line, bool ink);
 struct sides {
   std::int64_t width = 0, height = 0;
 };
-sides readsize(std::string_view text);
-
-// What a bitmap or header of odd width means for a library that pads
-// rows, after "PROGRAM: FILE: ".
-std::string oddwidthnote(std::int64_t width);
+sides readsides(std::string_view text);
 
 } // namespace bmp4cshared

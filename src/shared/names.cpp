@@ -4,6 +4,8 @@
 // back when the program ends.
 #include "names.hpp"
 
+#include "bytes.hpp"
+
 #include <algorithm>
 
 #ifdef _WIN32
@@ -15,7 +17,6 @@
 namespace bmp4cshared {
 namespace {
 
-constexpr char hexdigits[] = "0123456789abcdef";
 constexpr unsigned char firstprintable = 0x20, deletecharacter = 0x7f;
 // UTF-8 writes the C1 controls U+0080 to U+009F as 0xC2 and a byte from
 // 0x80 to 0x9F; a terminal may take U+009B as the start of a command.

@@ -5,7 +5,7 @@
 // arguments arrive as UTF-8 and fopen opens them as such.
 //
 //   const std::filesystem::path file = pathof(name);  // for std::filesystem
-//   useutf8console();                                 // first thing in main
+//   useutf8console();                                 // before anything is read or said
 //   withextension("art/logo.png", ".bmp");            // "art/logo.bmp"
 //   hasextension("LOGO.BMP", ".bmp");                 // true
 //   shown("a\x1b[2J.png");                            // "a\x1b[2J.png", escaped

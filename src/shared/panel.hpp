@@ -4,7 +4,7 @@
 //
 //   panel light;
 //   const std::string why = readpanel("linear", light);  // "" once read
-//   const int shade = panelgrey(light, 8);                // 194 on a linear panel
+//   const int shade = panelgrey(light, 8);                // 193 on a linear panel
 //
 // LIGHT is one of:
 //   linear   level k gives k/15 (the controllers' built-in table, 0xB9)
