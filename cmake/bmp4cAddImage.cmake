@@ -35,8 +35,14 @@ include_guard(GLOBAL)
 function(bmp4c_add_image target bitmap)
   cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN;FRAMES;LOW_FIRST"
                         "OUTPUT;FIT;PANEL;NAME;TILE" "")
-  _bmp4c_goodpanel(panelread "${arg_PANEL}")
-  _bmp4c_goodname(nameread "${arg_NAME}")
+  set(namerefused "")
+  set(panelrefused "")
+  if(DEFINED arg_NAME)
+    _bmp4c_refusal(namerefused bmp4c::bmp4c --name "${arg_NAME}")
+  endif()
+  if(DEFINED arg_PANEL)
+    _bmp4c_refusal(panelrefused bmp4c::bmp4c-preview --panel "${arg_PANEL}" -)
+  endif()
   set(size "^[1-9][0-9]*x[1-9][0-9]*$")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "usage: bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] "
@@ -50,18 +56,18 @@ function(bmp4c_add_image target bitmap)
   elseif(("TILE" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_TILE)
          AND NOT arg_TILE MATCHES "${size}")
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): TILE takes a size WxH, such as 16x16")
-  elseif(("NAME" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_NAME) AND NOT nameread)
-    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): NAME takes a C name: ASCII "
-                        "letters, digits and _, not a digit first, and no keyword of C or C++, "
-                        "not \"${arg_NAME}\"")
+  elseif("NAME" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): NAME needs the image's C name")
+  elseif(namerefused)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): NAME: ${namerefused}")
   elseif(arg_FRAMES AND NOT arg_FIT AND NOT arg_TILE)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): FRAMES needs the size of a frame: "
                         "give FIT (the display's size) or TILE (the GIF's own)")
-  elseif(("PANEL" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_PANEL)
-         AND NOT panelread)
-    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): PANEL takes linear, srgb, or 15 or "
-                        "16 whole numbers from 0 to 65535, comma-separated, that do not decrease, "
-                        "the last above 0 (the light of the panel's levels), not \"${arg_PANEL}\"")
+  elseif("PANEL" IN_LIST arg_KEYWORDS_MISSING_VALUES)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): PANEL needs the light of the "
+                        "panel's levels: linear, srgb, or 15 or 16 numbers, comma-separated")
+  elseif(panelrefused)
+    message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): PANEL: ${panelrefused}")
   endif()
   _bmp4c_compilingtarget(${target})
   set(call "bmp4c_add_image(${target} ${bitmap}) in ${CMAKE_CURRENT_LIST_FILE}")
@@ -127,51 +133,29 @@ function(bmp4c_add_image target bitmap)
   target_include_directories(${target} PRIVATE "${folder}")
 endfunction()
 
-# Whether a PANEL is one that bmp4c-grey and bmp4c-preview take: linear,
-# srgb, or 15 or 16 whole numbers from 0 to 65535, comma-separated, none
-# below the one before, the last above 0.
-function(_bmp4c_goodpanel result panel)
-  set(${result} FALSE PARENT_SCOPE)
-  if(panel MATCHES "^(linear|srgb)$")
-    set(${result} TRUE PARENT_SCOPE)
-    return()
-  elseif(NOT panel MATCHES "^[0-9]?[0-9]?[0-9]?[0-9]?[0-9](,[0-9]?[0-9]?[0-9]?[0-9]?[0-9])*$")
-    return()
-  endif()
-  string(REPLACE "," ";" numbers "${panel}")
-  list(LENGTH numbers count)
-  if(NOT count EQUAL 15 AND NOT count EQUAL 16)
+# Why the installed program refuses an option's value, or "" when it takes
+# it: the program is asked, the one place where its rules live (a name's,
+# a panel's). bmp4c --name X without names, and bmp4c-preview --panel X
+# on an empty header, refuse a value with a usage error, status 2, and
+# take it otherwise. A program built in this same project is not there yet
+# when configuring: it says so itself when the image is converted.
+function(_bmp4c_refusal result target)
+  set(${result} "" PARENT_SCOPE)
+  if(NOT TARGET ${target})
     return()
   endif()
-  set(before 0)
-  foreach(number IN LISTS numbers)
-    if(number GREATER 65535 OR number LESS before)
-      return()
-    endif()
-    set(before ${number})
-  endforeach()
-  if(before GREATER 0)
-    set(${result} TRUE PARENT_SCOPE)
+  get_target_property(imported ${target} IMPORTED)
+  if(NOT imported)
+    return()
   endif()
-endfunction()
-
-# Whether a NAME is one that bmp4c takes: a C identifier of ASCII letters,
-# digits and _, not a digit first, and no keyword of C or C++.
-function(_bmp4c_goodname result name)
-  set(keywords _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128 _Decimal32 _Decimal64
-      _Generic _Imaginary _Noreturn _Static_assert _Thread_local alignas alignof and and_eq asm
-      auto bitand bitor bool break case catch char char16_t char32_t char8_t class co_await
-      co_return co_yield compl concept const const_cast consteval constexpr constinit continue
-      decltype default delete do double dynamic_cast else enum explicit export extern false float
-      for friend goto if inline int long mutable namespace new noexcept not not_eq nullptr operator
-      or or_eq private protected public register reinterpret_cast requires restrict return short
-      signed sizeof static static_assert static_cast struct switch template this thread_local
-      throw true try typedef typeid typename typeof typeof_unqual union unsigned using virtual
-      void volatile while wchar_t xor xor_eq)
-  if(name MATCHES "^[A-Za-z_][A-Za-z0-9_]*$" AND NOT name IN_LIST keywords)
-    set(${result} TRUE PARENT_SCOPE)
-  else()
-    set(${result} FALSE PARENT_SCOPE)
+  get_target_property(program ${target} LOCATION)
+  set(empty "${CMAKE_BINARY_DIR}/CMakeFiles/bmp4c-empty")
+  file(TOUCH "${empty}")
+  execute_process(COMMAND "${program}" ${ARGN} INPUT_FILE "${empty}" OUTPUT_QUIET
+                  ERROR_VARIABLE said RESULT_VARIABLE status)
+  if(status STREQUAL "2")
+    string(REGEX REPLACE "\n.*" "" said "${said}")
+    set(${result} "${said}" PARENT_SCOPE)
   endif()
 endfunction()
 

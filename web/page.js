@@ -68,11 +68,15 @@ async function identifier(stem) {
 
 // A 4-bit uncompressed bitmap goes straight to bmp4c, as on the command
 // line, and so does a file too short to say: bmp4c has the messages for
-// those. A run-length-encoded one goes through bmp4c-grey, which reads it.
-function isfourbit(bytes) {
-  if (bytes[0] !== 0x42 || bytes[1] !== 0x4d) return false;
-  const uncompressed = bytes.subarray(30, 34).every((b) => b === 0);
-  return bytes.length < 34 || (bytes[28] === 4 && bytes[29] === 0 && uncompressed);
+// those. bmp4c itself tells whether a bitmap (BM) is one, from its header
+// alone, before it looks for pixels: it refuses any other with the words
+// that scripts look for. Any other picture, and a bitmap of another depth
+// or run-length encoded, goes through bmp4c-grey.
+const headerbytes = 54;
+async function isfourbit(bytes) {
+  if (bytes.length >= 2 && (bytes[0] !== 0x42 || bytes[1] !== 0x4d)) return false;
+  const tried = await run(Bmp4c, ['in.bmp', 'out.h'], { 'in.bmp': bytes.subarray(0, headerbytes) }, []);
+  return !tried.err.includes('Not a 4-bit uncompressed bitmap');
 }
 
 // The options, as the controls hold them and as the browser keeps them
@@ -183,7 +187,7 @@ async function convertpicture(picture, how) {
   let greynote = '';
   const commands = [];
   const command = (program, args) => commands.push([program, ...args].map(shellword).join(' '));
-  if (!isfourbit(picture.bytes)) {
+  if (!picture.fourbit) {
     bitmap = stem + '.bmp' === picture.name ? stem + '.grey.bmp' : stem + '.bmp';
     const args = named(greyarguments(how), [picture.name, bitmap]);
     const grey = await run(Bmp4cGrey, args, { [picture.name]: picture.bytes }, [bitmap]);
@@ -284,7 +288,7 @@ function showpicture() {
   const img = $('original'), preview = $('preview');
   if (img.hidden || preview.hidden || !img.naturalWidth || !preview.naturalWidth || !picture) return;
   const how = options();
-  const fit = isfourbit(picture.bytes) ? '' : how.fit;
+  const fit = picture.fourbit ? '' : how.fit;
   const unit = (preview.getBoundingClientRect().width * Number(how.scale)) / preview.naturalWidth;
   const [width, height] = placed(img.naturalWidth, img.naturalHeight, fit);
   const [framewidth, frameheight] = fit ? fit.split('x').map(Number) : [width, height];
@@ -314,7 +318,7 @@ function scaleread() {
 // The grey's own options do nothing to a 4-bit bitmap, which goes straight
 // to bmp4c.
 function showgreying() {
-  const fourbit = Boolean(picture) && isfourbit(picture.bytes);
+  const fourbit = Boolean(picture) && picture.fourbit;
   for (const id of ['dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames']) $(id).disabled = fourbit;
   $('greynote').hidden = !fourbit;
 }
@@ -347,7 +351,8 @@ async function convert() {
 
 async function take(file) {
   if (!file) return;
-  picture = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()) };
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  picture = { name: file.name, bytes, fourbit: await isfourbit(bytes) };
   showbytes('original', $('original'), picture.bytes, file.type);
   const offer = document.createElement('option');
   offer.value = await identifier(file.name.replace(/\.[^.]*$/, '') || file.name);
