@@ -24,6 +24,15 @@ const std::string jpegstart = "\xff\xd8\xff\xe0\0\x10JFIF"s, gifstart = "GIF89a\
                   binary = "data\0more\n"s;
 const std::string refused = ": remove it, or name another file\n",
                   quietusage = "Try 'bmp4c --help'\n", nameusage = "bmp4c: --name takes no \"";
+// bmp4c's usage error for a name it does not take, and why.
+std::string refusal(const std::string &name, const std::string &why) {
+  return nameusage + name + "\": " + why + "\n" + quietusage;
+}
+const std::string entry = "it is the name of every C program's entry point",
+                  ours = "names that start with BMP4C_ are bmp4c's own, such as BMP4C_FLASH",
+                  kept = "C and C++ keep names that start with _ or hold __ for themselves",
+                  library = "a program that includes the C library's headers or <avr/pgmspace.h> "
+                            "already has that name";
 
 struct Case {
   std::string proves, input, answers, said; // input: in.bmp, if any; said: after the prompts
@@ -238,67 +247,31 @@ const Case cases[] = {
     {"a tile without its x", fivebythree, "",
      "bmp4c: --tile takes a size WxH such as 16x16, not \"3\"\nTry 'bmp4c --help'\n", 2, old, old,
      "--tile 3 in.bmp out.h"},
-    {"main, the program's own", fivebythree, "",
-     nameusage + "main\": it is the name of every C program's entry point\n" + quietusage, 2, old,
-     old, "--name main in.bmp out.h"},
+    {"main, the program's own", fivebythree, "", refusal("main", entry), 2, old, old,
+     "--name main in.bmp out.h"},
     {"BMP4C_FLASH: bmp4c's own, which would expand to nothing", fivebythree, "",
-     nameusage +
-         "BMP4C_FLASH\": names that start with BMP4C_ are bmp4c's own, such as BMP4C_FLASH\n" +
-         quietusage,
-     2, old, old, "--name BMP4C_FLASH in.bmp out.h"},
-    {"bmp4c_logo, whose macros would start BMP4C_", fivebythree, "",
-     nameusage +
-         "bmp4c_logo\": names that start with BMP4C_ are bmp4c's own, such as BMP4C_FLASH\n" +
-         quietusage,
-     2, old, old, "--name bmp4c_logo in.bmp out.h"},
-    {"PROGMEM, which the AVR recipe needs", fivebythree, "",
-     nameusage +
-         "PROGMEM\": a program that includes the C library's headers or <avr/pgmspace.h> already "
-         "has that name\n" +
-         quietusage,
-     2, old, old, "--name PROGMEM in.bmp out.h"},
-    {"_ and a capital: reserved", fivebythree, "",
-     nameusage + "_Logo\": C and C++ keep names that start with _ or hold __ for themselves\n" +
-         quietusage,
-     2, old, old, "--name _Logo in.bmp out.h"},
-    {"__ at the start", fivebythree, "",
-     nameusage + "__x\": C and C++ keep names that start with _ or hold __ for themselves\n" +
-         quietusage,
-     2, old, old, "--name __x in.bmp out.h"},
-    {"__ inside: reserved in C++", fivebythree, "",
-     nameusage + "a__b\": C and C++ keep names that start with _ or hold __ for themselves\n" +
-         quietusage,
-     2, old, old, "--name a__b in.bmp out.h"},
-    {"NULL", fivebythree, "",
-     nameusage +
-         "NULL\": a program that includes the C library's headers or <avr/pgmspace.h> already has "
-         "that name\n" +
-         quietusage,
-     2, old, old, "--name NULL in.bmp out.h"},
-    {"EOF", fivebythree, "",
-     nameusage +
-         "EOF\": a program that includes the C library's headers or <avr/pgmspace.h> already has "
-         "that name\n" +
-         quietusage,
-     2, old, old, "--name EOF in.bmp out.h"},
-    {"index, which glibc's <string.h> declares", fivebythree, "",
-     nameusage +
-         "index\": a program that includes the C library's headers or <avr/pgmspace.h> already has "
-         "that name\n" +
-         quietusage,
-     2, old, old, "--name index in.bmp out.h"},
-    {"uint_least16_t, of a family of names", fivebythree, "",
-     nameusage +
-         "uint_least16_t\": a program that includes the C library's headers or <avr/pgmspace.h> "
-         "already has that name\n" +
-         quietusage,
-     2, old, old, "--name uint_least16_t in.bmp out.h"},
-    {"std, C++'s", fivebythree, "",
-     nameusage + "std\": it is the name of C++'s standard library\n" + quietusage, 2, old, old,
-     "--name std in.bmp out.h"},
+     refusal("BMP4C_FLASH", ours), 2, old, old, "--name BMP4C_FLASH in.bmp out.h"},
+    {"bmp4c_logo, whose macros would start BMP4C_", fivebythree, "", refusal("bmp4c_logo", ours), 2,
+     old, old, "--name bmp4c_logo in.bmp out.h"},
+    {"PROGMEM, which the AVR recipe needs", fivebythree, "", refusal("PROGMEM", library), 2, old,
+     old, "--name PROGMEM in.bmp out.h"},
+    {"_ and a capital: reserved", fivebythree, "", refusal("_Logo", kept), 2, old, old,
+     "--name _Logo in.bmp out.h"},
+    {"__ at the start", fivebythree, "", refusal("__x", kept), 2, old, old,
+     "--name __x in.bmp out.h"},
+    {"__ inside: reserved in C++", fivebythree, "", refusal("a__b", kept), 2, old, old,
+     "--name a__b in.bmp out.h"},
+    {"NULL", fivebythree, "", refusal("NULL", library), 2, old, old, "--name NULL in.bmp out.h"},
+    {"EOF", fivebythree, "", refusal("EOF", library), 2, old, old, "--name EOF in.bmp out.h"},
+    {"index, which glibc's <string.h> declares", fivebythree, "", refusal("index", library), 2, old,
+     old, "--name index in.bmp out.h"},
+    {"uint_least16_t, of a family of names", fivebythree, "", refusal("uint_least16_t", library), 2,
+     old, old, "--name uint_least16_t in.bmp out.h"},
+    {"std, C++'s", fivebythree, "", refusal("std", "it is the name of C++'s standard library"), 2,
+     old, old, "--name std in.bmp out.h"},
     {"size, whose SIZE_WIDTH is C23's <stdint.h>'s", fivebythree, "",
-     nameusage + "size\": its macro SIZE_WIDTH is one that the C library defines\n" + quietusage, 2,
-     old, old, "--name size in.bmp out.h"},
+     refusal("size", "its macro SIZE_WIDTH is one that the C library defines"), 2, old, old,
+     "--name size in.bmp out.h"},
     {"three names with an option", fivebythree, "",
      "bmp4c: give at most two names: the bitmap, then the text\nTry 'bmp4c --help'\n", 2, old, old,
      "--low-first in.bmp out.h more.h"},

@@ -174,7 +174,7 @@ std::string greysof(const Folder &folder, const std::string &png, bool digits) {
     if (digits)
       shown += grey % 17 ? '?' : "0123456789abcdef"[grey / 17];
     else
-      shown += (i % width ? " " : "") + std::to_string(grey);
+      shown.append(i % width ? " " : "").append(std::to_string(grey));
     if (i % width == width - 1) shown += "\n";
   }
   return shown;
@@ -210,7 +210,9 @@ TEST_P(Preview, DrawsWhatTheItemsHold) {
     EXPECT_EQ(folder.read("in.preview.png"), olderpng) << d.proves;
     return;
   }
-  if (installed("pngcheck")) EXPECT_EQ(folder.start({"pngcheck", "-q", "in.preview.png"}), 0);
+  if (installed("pngcheck")) {
+    EXPECT_EQ(folder.start({"pngcheck", "-q", "in.preview.png"}), 0) << folder.read("out");
+  }
   const std::string pixels = greysof(folder, "in.preview.png", d.pixels.find(' ') == d.pixels.npos);
   if (pixels.empty()) GTEST_SKIP() << "pixels not compared: ImageMagick not installed";
   EXPECT_EQ(pixels, d.pixels) << d.proves;
