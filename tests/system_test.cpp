@@ -118,50 +118,47 @@ class Limits : public testing::TestWithParam<std::size_t> {};
 
 TEST_P(Limits, KeepTheOldFile) {
   const Limited &l = limits[GetParam()];
-  {
-    if (addresssanitizer && l.command.find("ulimit -v") != l.command.npos)
-      GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
-    if (geteuid() != 0 &&
-        (l.command.find("setpriv") != l.command.npos || l.command.find("chown") != l.command.npos))
-      GTEST_SKIP() << "only root may run a program as nobody, or give a file away";
-    const Folder folder;
-    const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
-                      std::chrono::hours(1000);
-    folder.write("big.bmp", bitmap(64, 64, std::string(2048, '\x5a')));
-    std::ofstream(folder.path / "big.pgm", std::ios::binary)
-        << pnm("P5", 64, 64, std::string(4096, '\x80'));
-    if (l.command.find("huge.pgm") != l.command.npos)
-      folder.write("huge.pgm", pnm("P5", 5000, 4000, std::string(20000000, '\0')));
-    if (l.command.find("huge.bmp") != l.command.npos)
-      folder.write("huge.bmp", bitmap(4096, 4096, std::string(8388608, '\x5a')));
-    if (l.command.find("huge.h") != l.command.npos)
-      folder.write("huge.h", header(8192, 8192, repeated("0x5a,", 8 << 20)));
-    if (l.command.find("many.gif") != l.command.npos) folder.write("many.gif", manyframes(60));
-    folder.run(BMP4C_PATH " big.bmp big.h");
-    for (const std::string extension : {"h", "bmp", "png"}) {
-      const fs::path older = folder.path / ("old." + extension);
-      std::ofstream(older, std::ios::binary) << oldfile(older);
-      fs::last_write_time(older, past);
-      fs::permissions(older,
-                      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-      fs::create_symlink(older.filename(), folder.path / ("link." + extension));
-    }
-    const auto found = std::distance(fs::directory_iterator(folder.path), {});
-    EXPECT_EQ(folder.run(l.command), l.status) << l.proves;
-    const std::string said = folder.read("said");
-    if (l.said.ends_with("..."))
-      EXPECT_TRUE(said.starts_with(l.said.substr(0, l.said.size() - 3))) << l.proves << said;
-    else
-      EXPECT_EQ(said, l.said) << l.proves;
-    const fs::path output = folder.path / l.output;
-    EXPECT_EQ(slurp(output) == oldfile(output), l.status != 0) << l.proves;
-    EXPECT_EQ(fs::last_write_time(output) == past, l.status != 0) << l.proves;
-    EXPECT_EQ(fs::status(output).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
-        << l.proves;
-    EXPECT_TRUE(fs::is_symlink(folder.path / ("link" + output.extension().string()))) << l.proves;
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), found) << l.proves;
+  if (addresssanitizer && l.command.find("ulimit -v") != l.command.npos)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+  if (geteuid() != 0 &&
+      (l.command.find("setpriv") != l.command.npos || l.command.find("chown") != l.command.npos))
+    GTEST_SKIP() << "only root may run a program as nobody, or give a file away";
+  const Folder folder;
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
+                    std::chrono::hours(1000);
+  folder.write("big.bmp", bitmap(64, 64, std::string(2048, '\x5a')));
+  std::ofstream(folder.path / "big.pgm", std::ios::binary)
+      << pnm("P5", 64, 64, std::string(4096, '\x80'));
+  if (l.command.find("huge.pgm") != l.command.npos)
+    folder.write("huge.pgm", pnm("P5", 5000, 4000, std::string(20000000, '\0')));
+  if (l.command.find("huge.bmp") != l.command.npos)
+    folder.write("huge.bmp", bitmap(4096, 4096, std::string(8388608, '\x5a')));
+  if (l.command.find("huge.h") != l.command.npos)
+    folder.write("huge.h", header(8192, 8192, repeated("0x5a,", 8 << 20)));
+  if (l.command.find("many.gif") != l.command.npos) folder.write("many.gif", manyframes(60));
+  folder.run(BMP4C_PATH " big.bmp big.h");
+  for (const std::string extension : {"h", "bmp", "png"}) {
+    const fs::path older = folder.path / ("old." + extension);
+    std::ofstream(older, std::ios::binary) << oldfile(older);
+    fs::last_write_time(older, past);
+    fs::permissions(older, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(older.filename(), folder.path / ("link." + extension));
   }
+  const auto found = std::distance(fs::directory_iterator(folder.path), {});
+  EXPECT_EQ(folder.run(l.command), l.status) << l.proves;
+  const std::string said = folder.read("said");
+  if (l.said.ends_with("..."))
+    EXPECT_TRUE(said.starts_with(l.said.substr(0, l.said.size() - 3))) << l.proves << said;
+  else
+    EXPECT_EQ(said, l.said) << l.proves;
+  const fs::path output = folder.path / l.output;
+  EXPECT_EQ(slurp(output) == oldfile(output), l.status != 0) << l.proves;
+  EXPECT_EQ(fs::last_write_time(output) == past, l.status != 0) << l.proves;
+  EXPECT_EQ(fs::status(output).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+      << l.proves;
+  EXPECT_TRUE(fs::is_symlink(folder.path / ("link" + output.extension().string()))) << l.proves;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), found) << l.proves;
 }
 
 INSTANTIATE_TEST_SUITE_P(Bmp4c, Limits, testing::Range<std::size_t>(0, std::size(limits)),
