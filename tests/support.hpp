@@ -50,8 +50,9 @@ inline std::vector<std::string> words(const std::string &line) {
 // A fresh folder, removed afterwards, where the programs run.
 struct Folder {
   fs::path path = [] {
-    std::mt19937_64 random(std::random_device{}() ^
-                           std::chrono::steady_clock::now().time_since_epoch().count());
+    std::mt19937_64 random(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     const fs::path made = fs::temp_directory_path() / ("bmp4c-" + std::to_string(random()));
     fs::create_directory(made);
     return made;
