@@ -1,6 +1,6 @@
 # bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER]
 #                 [FIT <W>x<H>] [EVEN] [PANEL <light>] [NAME <name>] [TILE <W>x<H>]
-#                 [FRAMES] [LOW_FIRST])
+#                 [FRAMES] [LOW_FIRST] [PAD_ROWS])
 #
 # Converts <image> (relative to the current source folder) into the C
 # header <header> at build time, before <target> is compiled, and puts the
@@ -15,8 +15,10 @@
 # numbers, comma-separated. NAME, TILE and LOW_FIRST give bmp4c --name,
 # --tile and --low-first (and the preview --low-first): the image's own
 # names, kept in flash, its tiles, and the first pixel of each pair in the
-# low half. FRAMES makes a GIF's frames one below the other
-# (bmp4c-grey --frames) and an array of them (bmp4c --tile), each frame the
+# low half; PAD_ROWS gives bmp4c --pad-rows, every row from a new byte.
+# FRAMES makes a GIF's frames one below the other
+# (bmp4c-grey --frames) and an array of them (bmp4c --tile) with their
+# delays (bmp4c --delays), each frame the
 # size of FIT (one column wider for an odd FIT with EVEN), or of TILE. The
 # conversion runs again when the image or the programs change. A failed
 # conversion fails the build with the program's message and removes the
@@ -33,7 +35,7 @@
 include_guard(GLOBAL)
 
 function(bmp4c_add_image target bitmap)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN;FRAMES;LOW_FIRST"
+  cmake_parse_arguments(PARSE_ARGV 2 arg "PREVIEW;INK;DITHER;EVEN;FRAMES;LOW_FIRST;PAD_ROWS"
                         "OUTPUT;FIT;PANEL;NAME;TILE" "")
   set(namerefused "")
   set(panelrefused "")
@@ -47,7 +49,7 @@ function(bmp4c_add_image target bitmap)
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "usage: bmp4c_add_image(<target> <image> [OUTPUT <header>] [PREVIEW] "
                         "[INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL <light>] [NAME <name>] "
-                        "[TILE <W>x<H>] [FRAMES] [LOW_FIRST])")
+                        "[TILE <W>x<H>] [FRAMES] [LOW_FIRST] [PAD_ROWS])")
   elseif("OUTPUT" IN_LIST arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "bmp4c_add_image(${target} ${bitmap}): OUTPUT needs the header's name")
   elseif(("FIT" IN_LIST arg_KEYWORDS_MISSING_VALUES OR DEFINED arg_FIT)
@@ -112,6 +114,9 @@ function(bmp4c_add_image target bitmap)
   endif()
   if(arg_LOW_FIRST)
     list(APPEND converting --low-first)
+  endif()
+  if(arg_PAD_ROWS)
+    list(APPEND converting --pad-rows)
   endif()
   get_filename_component(bitmap "${bitmap}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   get_filename_component(stem "${bitmap}" NAME_WLE)

@@ -45,6 +45,11 @@ if(GREY)
     set(program "${BMP4C}")
     # On success it may note an odd width, or its frames: shown, and an odd
     # width not again by the preview.
+    # A GIF's frames carry their delays into the header, with the tiles
+    # that bmp4c_add_image gives.
+    if(said MATCHES "--delays ([0-9,]+)" AND "--tile" IN_LIST CONVERTING)
+      list(APPEND CONVERTING --delays "${CMAKE_MATCH_1}")
+    endif()
     if(said)
       string(REPLACE "bmp4c-grey: in.bmp:" "bmp4c-grey: ${greybitmap}:" said "${said}")
       string(REPLACE "bmp4c-grey: image${extension}:" "bmp4c-grey: ${BITMAP}:" said "${said}")

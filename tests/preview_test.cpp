@@ -33,8 +33,8 @@ const Drawing drawings[] = {
      "said",
      header(5, 3, "0xfe,0xdc,0xba,0x98,0x76,0x54,0x32,0x10,"), "--panel srgb in.h", 0,
      odd + "5 is odd, so each row shares a byte with the next: a library that pads rows to whole "
-           "bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the "
-           "width even.\n",
+           "bytes draws it sheared. bmp4c --pad-rows starts every row on a new byte; or one more "
+           "column on the right (bmp4c-grey --even) makes the width even.\n",
      "fedcb\na9876\n54321\n"},
     {"1x1", header(1, 1, "0x3f,"), "--panel srgb in.h", 0, odd + "1 is odd", "3\n"},
     {"a top-down bitmap, converted by bmp4c, stands upright",

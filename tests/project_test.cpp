@@ -18,7 +18,7 @@ class Consumer : public testing::TestWithParam<std::pair<std::string, std::strin
 const std::string faults[][4] = {
     {"bmp4c_add_image(show logo.bmp EXTRA)", "usage: bmp4c_add_image(",
      "<target> <image> [OUTPUT <header>] [PREVIEW] [INK] [DITHER] [FIT <W>x<H>] [EVEN] [PANEL "
-     "<light>] [NAME <name>] [TILE <W>x<H>] [FRAMES] [LOW_FIRST])"},
+     "<light>] [NAME <name>] [TILE <W>x<H>] [FRAMES] [LOW_FIRST] [PAD_ROWS])"},
     {"bmp4c_add_image(show walk.gif FRAMES)", "bmp4c_add_image(show walk.gif): ",
      "FRAMES needs the size of a frame: give FIT (the display's size) or TILE (the GIF's own)"},
     {"bmp4c_add_image(show logo.bmp NAME 9x)", "bmp4c_add_image(show logo.bmp): ",
@@ -85,21 +85,29 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
   // bmp4c_add_image is given.
   const std::string panel = "--panel 0,1,2,3,4,5,6,7,8,16,24,32,47,56,63";
   ASSERT_EQ(folder.run(BMP4C_GREY " --ink --fit 4x2 " + panel +
-                       " 'my project/badge.png' b.bmp && " +
-                       BMP4C_PATH " b.bmp b.h >/dev/null && " BMP4C_PREVIEW " --ink " + panel +
-                       " b.h && grep -o '0x..' b.h | cut -c3- | paste -sd' '"),
+                       " 'my project/badge.png' b.bmp && " + BMP4C_PATH " b.bmp b.h && " +
+                       BMP4C_PREVIEW " --ink " + panel + " b.h"),
             0);
-  const std::string chain = slurp(folder.path / "said");
-  // And the GIF's frames, named walk, low first.
-  ASSERT_EQ(folder.run(BMP4C_GREY
-                       " --frames --fit 4x2 'my project/walk.gif' w.bmp 2>/dev/null && " BMP4C_PATH
-                       " --name walk --tile 4x2 --low-first w.bmp w.h >/dev/null && " BMP4C_PREVIEW
-                       " --low-first w.h && grep -o '0x..' w.h | cut -c3- | paste -sd' '"),
+  // And the GIF's frames, named walk, low first, with the delays bmp4c-grey gives; and the icon's
+  // rows padded.
+  ASSERT_EQ(folder.run(BMP4C_GREY " --frames --fit 4x2 'my project/walk.gif' w.bmp 2>frames && "
+                       BMP4C_PATH " --name walk --tile 4x2 --low-first --delays "
+                       "\"$(sed -n 's/.* --delays //p' frames)\" w.bmp w.h && " BMP4C_PREVIEW
+                       " --low-first w.h && " BMP4C_PATH
+                       " --pad-rows --name paddedicon 'my project/icon.bmp' p.h"),
             0);
-  const std::string walk = slurp(folder.path / "said");
-  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge: " +
-                             chain.substr(0, chain.size() - 1) +
-                             "; walk, 2 frames: " + walk.substr(0, walk.size() - 1);
+  std::smatch shown;
+  const std::string frames = folder.read("frames");
+  ASSERT_TRUE(std::regex_search(frames, shown, std::regex("shown for ([0-9 ]+) ms"))) << frames;
+  auto bytes = [&](const std::string &header) {
+    const std::string digits = itemdigits(folder.read(header));
+    std::string spaced;
+    for (std::size_t i = 0; i < digits.size(); i += 2) spaced.append(" ").append(digits, i, 2);
+    return spaced;
+  };
+  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge:" +
+                             bytes("b.h") + "; paddedicon:" + bytes("p.h") + "; walk, 2 frames:" +
+                             bytes("w.h") + ", shown for " + shown[1].str() + " ms";
   const std::string made = "build/bmp4c/logo.h, preview ";
   EXPECT_EQ(rebuild(folder, consumer, logo),
             "built, converted, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
@@ -107,6 +115,8 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
             slurp(folder.path / "b.preview.png"));
   EXPECT_EQ(slurp(folder.path / "my project/build/bmp4c/walk.preview.png"),
             slurp(folder.path / "w.preview.png"));
+  EXPECT_EQ(folder.read("my project/build/bmp4c/walk.h"), folder.read("w.h"));
+  EXPECT_EQ(folder.read("my project/build/padded/icon.h"), folder.read("p.h"));
   EXPECT_EQ(rebuild(folder, consumer, logo), // nothing to convert
             "built, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);
   for (int i = 0; i < 10; ++i)

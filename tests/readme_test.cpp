@@ -112,7 +112,7 @@ const Example examples[] = {
          display +
          "' >display.h && g++ -Wall -Wextra -Werror -c animation.cpp && nm -C animation.o",
      "^bmp4c-grey: walk.bmp: 2 frames of 128 x 128, shown for 100 200 ms: bmp4c --tile "
-     "128x128\n[^]*r walk"},
+     "128x128 --delays 100,200\n[^]*r walk"},
     {"path",
      "convert",
      {},

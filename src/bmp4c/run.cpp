@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -48,7 +49,8 @@ const char *const texterror = "Error opening text file for writing\n";
 const char *const namingerror = "Too many names: put a name with blanks in double quotes\n";
 const char *const completion = "Convertion Completed";
 constexpr std::string_view usage = R"(usage: bmp4c
-       bmp4c [--name NAME] [--tile WxH] [--low-first] [BITMAP [TEXT]]
+       bmp4c [--name NAME] [--tile WxH [--delays MS,...]] [--low-first] [--pad-rows]
+             [--micropython | --raw] [BITMAP [TEXT]]
 Converts an uncompressed 4-bit Windows bitmap into C source: #define WIDTH,
 #define HEIGHT and char bitmap[]. Without names it asks for the bitmap to
 read and the text file to write, and reads both names from standard input,
@@ -60,6 +62,12 @@ a picture or a binary file.
   --tile WxH     tiles of W x H pixels, left to right, then top to bottom:
                  an array of TILES tiles, each as a bitmap of its own
   --low-first    the first pixel of each pair in the low 4 bits
+  --pad-rows     every row from a new byte, an odd row's last ending in 0
+  --delays MS,...  each tile's time on screen, in milliseconds: an array
+                 NAME_delays[] (or DELAYS in Python) beside the image
+  --micropython  a MicroPython module: WIDTH, HEIGHT, DATA as bytes for
+                 framebuf.GS4_HMSB, rows padded (BITMAP alone gives .py)
+  --raw          the bytes alone (BITMAP alone gives .bin)
   --help         this text
   --version      the version
 Given names, it prints nothing on success and a failure's one line on
@@ -70,8 +78,13 @@ The manual: man bmp4c
 const bmp4cshared::program thisprogram{"bmp4c",
                                        usage,
                                        "bmp4c " BMP4C_VERSION,
-                                       {"--low-first"},
-                                       {{"--name", "a C name"}, {"--tile", "a size WxH"}}};
+                                       {"--low-first", "--pad-rows", "--micropython", "--raw"},
+                                       {{"--name", "a C name"},
+                                        {"--tile", "a size WxH"},
+                                        {"--delays", "milliseconds, comma-separated"}}};
+
+// A bitmap alone gives its text this extension, by the output's form.
+const std::string extensions[] = {".h", ".py", ".bin"};
 
 constexpr int endofinput = std::char_traits<char>::eof();
 constexpr int quote = '"';
@@ -170,10 +183,51 @@ void readtile(std::string_view text) {
   tileheight = static_cast<std::int32_t>(height);
 }
 
+// "100,100,150": whole numbers from 0 to 65535, an unsigned short each.
+void readdelays(std::string_view text) {
+  constexpr std::int32_t longest = 65535;
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', at), text.size());
+    std::int32_t delay = -1;
+    const auto [stop, error] = std::from_chars(text.data() + at, text.data() + comma, delay);
+    if (error != std::errc() || stop != text.data() + comma || delay < 0 || delay > longest) {
+      bmp4cshared::usageerror(thisprogram, "--delays takes whole numbers from 0 to 65535, "
+                                           "comma-separated, not \"" +
+                                               std::string(text) + "\"");
+    }
+    delays.push_back(static_cast<std::int32_t>(delay));
+    at = comma + 1;
+  }
+}
+
+// The forms that go together: delays are a tile's, and neither a module
+// (whose names are its own: logo.WIDTH) nor the bytes alone take a name.
+void checkforms(const bmp4cshared::commandline &line) {
+  auto given = [&](std::string_view name) {
+    return std::any_of(line.options.begin(), line.options.end(),
+                       [&](const auto &option) { return option.first == name; });
+  };
+  if (given("--micropython") && given("--raw")) {
+    bmp4cshared::usageerror(thisprogram, "give --micropython or --raw, not both");
+  }
+  if (outputform != cform && given("--name")) {
+    bmp4cshared::usageerror(thisprogram, "--name is for C: a module's names are its own "
+                                         "(logo.WIDTH), and the bytes alone have none");
+  }
+  if (given("--delays") && (tilewidth == 0 || outputform == rawform)) {
+    bmp4cshared::usageerror(thisprogram, "--delays gives each tile's time: it needs --tile, "
+                                         "and a header or module to hold them");
+  }
+}
+
 void readoptions(const bmp4cshared::commandline &line) {
   for (const auto &[option, value] : line.options) {
     if (option == "--low-first") lowfirst = 1;
+    if (option == "--pad-rows") padrows = 1;
+    if (option == "--micropython") outputform = pythonform;
+    if (option == "--raw") outputform = rawform;
     if (option == "--tile") readtile(value);
+    if (option == "--delays") readdelays(value);
     if (option == "--name") {
       if (const std::string why = refusedname(value); !why.empty()) {
         bmp4cshared::usageerror(thisprogram, "--name " + why);
@@ -181,6 +235,7 @@ void readoptions(const bmp4cshared::commandline &line) {
     }
     if (option == "--name") imagename = value;
   }
+  checkforms(line);
 }
 
 // The names the command line gives, after known options: none (the
@@ -248,6 +303,15 @@ std::string judgetext(std::string_view start) {
   return start.find('\0') != std::string_view::npos ? "a binary file, not text" : "";
 }
 
+// The bytes alone replace any file but a picture: an earlier run's bytes
+// have no mark to tell them by.
+std::string judgeraw(std::string_view start) {
+  const std::string what = judgetext(start);
+  return what.empty() || what.starts_with("a binary")
+             ? ""
+             : what.substr(0, what.find(',')) + ", not an image's bytes";
+}
+
 // Nor is the bitmap itself written over, whatever name or link leads to
 // it. The output is opened before the bitmap is read, so that an output
 // that cannot be written is said before any work.
@@ -257,17 +321,21 @@ void opentextfile() {
       fs::equivalent(pathof(binaryfilename), pathof(textfilename), ignored)) {
     fail(texterror, textfilename, "is the bitmap itself: name the text file to write");
   }
+  const bool raw = outputform == rawform;
   if (!isstandard(textfilename)) {
-    if (const std::string why = bmp4cshared::replaceable(textfilename, judgetext); !why.empty()) {
-      fail(texterror, textfilename, why);
-    }
+    const std::string why = bmp4cshared::replaceable(textfilename, raw ? judgeraw : judgetext);
+    if (!why.empty()) fail(texterror, textfilename, why);
   }
   errno = 0;
-  if (const std::string why = bmp4cshared::openoutput(textfilename, "w", textoutput, quiet);
+  if (const std::string why =
+          bmp4cshared::openoutput(textfilename, raw ? "wb" : "w", textoutput, quiet);
       !why.empty()) {
     fail(texterror, textfilename, "cannot be written: " + why);
   }
   textfile = textoutput.file;
+  if (raw && bmp4cshared::isterminal(textfile)) {
+    fail(texterror, textfilename, "is a terminal, which would show the bytes as garbage");
+  }
 }
 
 void closefiles() {
@@ -317,7 +385,7 @@ int main(int argc, char **argv) {
     textfilename = names.size() == 2 ? names[1]
                    : names[0] == bmp4cshared::standardname
                        ? names[0]
-                       : bmp4cshared::withextension(names[0], ".h");
+                       : bmp4cshared::withextension(names[0], extensions[outputform]);
   }
   openbinaryfile();
   opentextfile();

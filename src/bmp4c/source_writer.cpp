@@ -43,6 +43,11 @@ char outbuffer[outbuffersize];
 std::size_t outlength = 0;
 int itemcount = 0;
 
+// A module's rows are always padded, as framebuf.GS4_HMSB reads them.
+bool padded() {
+  return padrows != 0 || outputform == pythonform;
+}
+
 // The item for each stored byte value: the digits of its complement, and
 // the newline that follows when the item ends a line.
 constexpr int bytevalues = 256;
@@ -89,10 +94,44 @@ char *copyitem(char *out, std::uint8_t stored, int &place) {
   return out + (place == 0 ? itemlength + 1 : itemlength);
 }
 
+// An item's byte, for a MicroPython module or the bytes alone: the
+// complement of the stored byte, its halves swapped for low first.
+std::uint8_t itembyte(std::uint8_t stored) {
+  const auto b = static_cast<std::uint8_t>(~stored);
+  return lowfirst != 0 ? static_cast<std::uint8_t>(b << 4 | b >> 4) : b;
+}
+
+// A module's DATA holds this many bytes a line, each line a bytes literal
+// of its own, b'\xfe\xdc...'; pythonplace is the place on the current one.
+constexpr int pythonline = 16;
+int pythonplace = 0;
+
+void putbytes(const std::uint8_t *stored, std::int64_t n) {
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::uint8_t b = itembyte(stored[i]);
+    if (outputform == rawform) {
+      put(reinterpret_cast<const char *>(&b), 1);
+      continue;
+    }
+    if (pythonplace == 0) put("    b'", 6);
+    const char text[] = {'\\', 'x', bmp4cshared::hexdigits[b >> 4],
+                         bmp4cshared::hexdigits[b & 0x0f]};
+    put(text, sizeof text);
+    if (++pythonplace == pythonline) {
+      put("'\n", 2);
+      pythonplace = 0;
+    }
+  }
+}
+
 // Items for n stored bytes, as many as the buffer takes at a time: the
 // items that finish the current line, then whole lines of eight, whose
 // places are known in advance, then the rest.
 void writeitems(const std::uint8_t *stored, std::int64_t n) {
+  if (outputform != cform) {
+    putbytes(stored, n);
+    return;
+  }
   while (n > 0) {
     if (outbuffersize - outlength < linelength + itemroom) {
       flushoutput();
@@ -153,7 +192,9 @@ std::int64_t storedrow(std::int64_t imagerow) {
 // odd width leaves half a byte at the end of every other row: its pixel
 // is carried into the high half of the next row's first item, and the
 // pixels of that row shift by half a byte. A carried pixel with no row
-// left to join is paired with a 0 pixel.
+// left to join is paired with a 0 pixel. Padded, every row starts on a new
+// byte, and an odd row's last item holds the padding digit 0 after its
+// last pixel (a stored f, complemented).
 void writerows(const std::uint8_t *data, std::int64_t first, std::int64_t step, std::int64_t rows,
                std::int64_t columns) {
   itemcount = 0;
@@ -163,7 +204,10 @@ void writerows(const std::uint8_t *data, std::int64_t first, std::int64_t step, 
   std::uint8_t carry = 0;
   for (std::int64_t r = 0; r < rows; ++r) {
     const std::uint8_t *const row = data + (first + r * step);
-    if (!carrying) {
+    if (padded()) {
+      writeitems(row, halfwidth);
+      if (oddwidth) writeitem(static_cast<std::uint8_t>(row[halfwidth] | 0x0f));
+    } else if (!carrying) {
       writeitems(row, halfwidth);
       if (oddwidth) {
         carry = static_cast<std::uint8_t>(row[halfwidth] & 0xf0);
@@ -205,6 +249,12 @@ std::int64_t tilecount() {
   return pixelrows == 0 ? 0 : width / tilewidth * (pixelrows / tileheight);
 }
 
+// The items of a tile, its rows joined or padded.
+std::int64_t tilebytes() {
+  return padded() ? (tilewidth + 1) / 2 * std::int64_t{tileheight}
+                  : (std::int64_t{tilewidth} * tileheight + 1) / 2;
+}
+
 // Each tile in reading order, left to right, then top to bottom, between
 // braces of its own lines, its items eight a line.
 void writetiles() {
@@ -213,11 +263,13 @@ void writetiles() {
   std::vector<std::uint8_t> tile(static_cast<std::size_t>(tilerow * tileheight));
   for (std::int64_t top = 0; top < pixelrows; top += tileheight) {
     for (std::int64_t left = 0; left < width; left += tilewidth) {
-      put("{\n", 2);
+      // A module's or the bytes' tiles follow one another, with no braces.
+      const bool braced = outputform == cform;
+      if (braced) put("{\n", 2);
       gathertile(left, top, tile);
       writerows(tile.data(), 0, tilerow, tileheight, tilewidth);
-      if (itemcount != 0) put("\n", 1);
-      put("},\n", 3);
+      if (braced && itemcount != 0) put("\n", 1);
+      if (braced) put("},\n", 3);
     }
   }
 }
@@ -232,10 +284,16 @@ void hexconvert(std::uint8_t b) {
 void checktiles() {
   // An array of no items, or of no tiles, does not compile; the default
   // form's empty array is kept, as it always was.
-  if ((tilewidth != 0 || !imagename.empty()) && pixelrows == 0) {
+  if ((tilewidth != 0 || !imagename.empty() || outputform == pythonform) && pixelrows == 0) {
     fail("No pixels: a named or tiled header of an image without pixels would not compile\n");
   }
   if (tilewidth == 0) return;
+  if (!delays.empty() && std::ssize(delays) != tilecount()) {
+    const std::string message = "Not a delay for each tile: " + std::to_string(delays.size()) +
+                                (delays.size() == 1 ? " delay" : " delays") + " for " +
+                                std::to_string(tilecount()) + " tiles\n";
+    fail(message.c_str());
+  }
   if (width % tilewidth != 0 || pixelrows % tileheight != 0) {
     const std::string message = "Not a whole number of tiles: " + std::to_string(width) + " x " +
                                 std::to_string(pixelrows) + " pixels in tiles of " +
@@ -245,10 +303,47 @@ void checktiles() {
   }
 }
 
+// A MicroPython module's sizes and the opening of DATA.
+void writepythonpreamble() {
+  std::string text = lowfirst != 0
+                         ? "# bmp4c: 16 greys, two pixels a byte, the first in the low half"
+                         : "# bmp4c: 16 greys, two pixels a byte, the first in the high half";
+  text += ",\n# each row from a new byte" +
+          std::string(lowfirst != 0 ? "" : ": framebuf.GS4_HMSB") + "\n";
+  text += "WIDTH = " + std::to_string(tilewidth != 0 ? tilewidth : width) + "\n";
+  text += "HEIGHT = " + std::to_string(tilewidth != 0 ? tileheight : imagerows()) + "\n";
+  if (tilewidth != 0) text += "TILES = " + std::to_string(tilecount()) + "\n";
+  text += "DATA = (\n";
+  put(text.data(), text.size());
+}
+
+// The delays, after the image: "100,100,150", or with blanks for Python.
+std::string delaylist(const char *between) {
+  std::string list;
+  for (const std::int32_t delay : delays)
+    list += (list.empty() ? "" : between) + std::to_string(delay);
+  return list;
+}
+
+void writedelays() {
+  if (delays.empty()) return;
+  std::string text;
+  if (outputform == pythonform)
+    text = "DELAYS = (" + delaylist(", ") + (delays.size() == 1 ? ",)\n" : ")\n");
+  else if (imagename.empty())
+    text = "unsigned short delays[TILES] = {" + delaylist(",") + "};\n";
+  else
+    text = "static const unsigned short " + imagename + "_delays[" + uppercase(imagename) +
+           "_TILES] BMP4C_FLASH = {" + delaylist(",") + "};\n";
+  put(text.data(), text.size());
+}
+
 // The defines and the array's opening. Named, the header is guarded, so
 // that it may be included twice, and the array is static const, so that
 // it stays in flash and two files of a program may include it.
 void writepreamble() {
+  if (outputform == pythonform) return writepythonpreamble();
+  if (outputform == rawform) return;
   const bool named = !imagename.empty(), tiled = tilewidth != 0;
   const std::string prefix = named ? uppercase(imagename) + "_" : "";
   std::string text;
@@ -266,9 +361,7 @@ void writepreamble() {
   text += named ? "#ifndef BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char " +
                       imagename
                 : "char bitmap";
-  text += tiled ? "[" + prefix + "TILES][" +
-                      std::to_string((std::int64_t{tilewidth} * tileheight + 1) / 2) + "]"
-                : "[]";
+  text += tiled ? "[" + prefix + "TILES][" + std::to_string(tilebytes()) + "]" : "[]";
   text += named ? " BMP4C_FLASH = {\n" : " = {\n";
   put(text.data(), text.size());
 }
@@ -280,8 +373,13 @@ void writepixels() {
   } else {
     writerows(bmpdata, storedrow(0) * rowsize, height > 0 ? -rowsize : rowsize, pixelrows, width);
   }
-  put("};\n", 3);
-  if (!imagename.empty()) put("#endif\n", 7);
+  if (outputform == cform) put("};\n", 3);
+  if (outputform == pythonform) {
+    if (pythonplace != 0) put("'\n", 2);
+    put(")\n", 2);
+  }
+  writedelays();
+  if (outputform == cform && !imagename.empty()) put("#endif\n", 7);
   flushoutput();
 }
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 namespace bmp4c {
 
@@ -21,12 +22,17 @@ inline constexpr int headersize = 54;
 inline constexpr int exitsuccess = 0;
 inline constexpr int exitfailure = 1;
 
-// The output's form, from the command line: the image's own name (empty:
-// WIDTH, HEIGHT and char bitmap[]), the size of its tiles (0: the image
-// whole), and lowfirst 1 when the first pixel of each pair goes in the
-// low half of its byte.
+// The output's form, from the command line: C source, a MicroPython
+// module or the bytes alone; the image's own name (empty: WIDTH, HEIGHT
+// and char bitmap[]), the size of its tiles (0: the image whole), lowfirst
+// 1 when the first pixel of each pair goes in the low half of its byte,
+// padrows 1 when every row starts on a new byte (a MicroPython module's
+// always do), and a time on screen for each tile, in milliseconds.
+inline constexpr int cform = 0, pythonform = 1, rawform = 2;
+inline int outputform = cform;
 inline std::string imagename;
-inline std::int32_t tilewidth = 0, tileheight = 0, lowfirst = 0;
+inline std::int32_t tilewidth = 0, tileheight = 0, lowfirst = 0, padrows = 0;
+inline std::vector<std::int32_t> delays;
 
 // The dialogue, or the names on the command line: then the run is quiet,
 // and "-" names standard input or output.

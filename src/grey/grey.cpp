@@ -20,6 +20,7 @@
 #include "bmp_writer.hpp"
 #include "levels.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -138,6 +139,12 @@ greyimage stacked(const std::vector<greyimage> &frames) {
   return strip;
 }
 
+// "100 150" as bmp4c --delays takes it: "100,150".
+std::string commas(std::string list) {
+  std::replace(list.begin(), list.end(), ' ', ',');
+  return list;
+}
+
 // Every frame greyed as a still would be, and what bmp4c needs to know:
 // how many, their delays, and the tile each is. The bitmap they make
 // together is held to the limit of a picture too, whatever --fit asks:
@@ -171,7 +178,7 @@ greyimage greyframes(const request &asked, std::string &said) {
   const std::string tile = std::to_string(first.width) + "x" + std::to_string(first.height);
   said = std::to_string(frames.size()) + (frames.size() == 1 ? " frame" : " frames") + " of " +
          std::to_string(first.width) + " x " + std::to_string(first.height) + ", shown for " +
-         delays + " ms: bmp4c --tile " + tile;
+         delays + " ms: bmp4c --tile " + tile + " --delays " + commas(delays);
   try {
     return stacked(frames);
   } catch (const std::bad_alloc &) {
@@ -229,6 +236,6 @@ int main(int argc, char **argv) {
   if (!why.empty()) fail(asked.bmp, "cannot be written: " + why);
   if (!frames.empty()) note(asked.bmp, frames);
   if (!unused.empty()) note(asked.image, unused);
-  if (grey.width % 2 != 0) note(asked.bmp, oddwidthnote(grey.width));
+  if (grey.width % 2 != 0) note(asked.bmp, oddwidthnote("WIDTH", grey.width));
   return EXIT_SUCCESS;
 }

@@ -201,10 +201,18 @@ image readheaderfile(const std::string &name) {
   picture.tileheight = definedsize(name, code, prefix + "HEIGHT", true);
   const std::int64_t tiles = definedsize(name, code, prefix + "TILES", false);
   picture.items = readitems(name, code);
+  picture.widthmacro = prefix + "WIDTH";
   const std::int64_t tilebytes = (picture.width * picture.tileheight + 1) / 2;
   const auto held = static_cast<std::int64_t>(picture.items.size());
+  // bmp4c --pad-rows starts every row on a new byte: of an odd width, the
+  // items are more than joined rows take, and tell the layout.
+  const std::int64_t paddedbytes = picture.tileheight <= INT64_MAX / ((picture.width + 1) / 2)
+                                       ? (picture.width + 1) / 2 * picture.tileheight
+                                       : -1;
+  picture.padded = picture.width % 2 != 0 && held % tiles == 0 && held / tiles == paddedbytes &&
+                   paddedbytes != tilebytes;
   // Divided, not multiplied: a huge claim must not overflow.
-  if (held % tiles != 0 || held / tiles != tilebytes) {
+  if (!picture.padded && (held % tiles != 0 || held / tiles != tilebytes)) {
     const std::string pixels =
         std::to_string(picture.width) + " x " + std::to_string(picture.tileheight) + " pixels";
     const std::string needed = tilebytes <= INT64_MAX / tiles ? std::to_string(tiles * tilebytes)

@@ -26,17 +26,24 @@ namespace bmp4cpreview {
 struct image {
   std::int64_t width = 0, height = 0, tileheight = 0;
   std::vector<std::uint8_t> items;
+  bool padded = false;    // every row from a new byte (bmp4c --pad-rows)
+  std::string widthmacro; // WIDTH, or LOGO_WIDTH
 };
 
 image readheaderfile(const std::string &name);
 
-// The item digit of pixel n, counted in reading order: 0 to 15.
+// The item digit of pixel n, counted in reading order: 0 to 15. Padded,
+// each row of a tile takes (width + 1) / 2 items.
 inline int digitat(const image &picture, std::int64_t n) {
   const std::int64_t tilepixels = picture.width * picture.tileheight;
-  const std::int64_t within = n % tilepixels;
-  const int item =
-      picture.items[static_cast<std::size_t>(n / tilepixels * ((tilepixels + 1) / 2) + within / 2)];
-  return within % 2 == 0 ? item >> 4 : item & 0x0f;
+  const std::int64_t within = n % tilepixels, tile = n / tilepixels;
+  const std::int64_t rowitems = (picture.width + 1) / 2;
+  const std::int64_t x = within % picture.width, y = within / picture.width;
+  const std::int64_t at = picture.padded ? (tile * picture.tileheight + y) * rowitems + x / 2
+                                         : tile * ((tilepixels + 1) / 2) + within / 2;
+  const int item = picture.items[static_cast<std::size_t>(at)];
+  const bool high = picture.padded ? x % 2 == 0 : within % 2 == 0;
+  return high ? item >> 4 : item & 0x0f;
 }
 
 // Prints "bmp4c-preview: FILE: WHAT" on standard error and ends the

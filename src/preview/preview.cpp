@@ -81,10 +81,11 @@ std::string pngname(const std::string &header) {
 }
 
 // The preview splits joined rows apart again, so an odd width looks right
-// here and sheared in a library that pads rows: say so, where it matters.
+// here and sheared in a library that pads rows: say so, where it matters
+// (not for a header of padded rows), by the header's own width macro.
 void noteoddwidth(const std::string &header, const image &picture) {
-  if (picture.width % 2 == 0) return;
-  say(thisprogram.name, header, oddwidthnote(picture.width));
+  if (picture.width % 2 == 0 || picture.padded) return;
+  say(thisprogram.name, header, oddwidthnote(picture.widthmacro, picture.width));
 }
 
 request readarguments(int argc, char **argv) {

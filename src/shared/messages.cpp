@@ -12,11 +12,11 @@ void say(std::string_view program, const std::string &file, const std::string &w
   std::fputs(line.c_str(), stderr);
 }
 
-std::string oddwidthnote(std::int64_t width) {
-  return "WIDTH " + std::to_string(width) +
+std::string oddwidthnote(const std::string &macro, std::int64_t width) {
+  return macro + " " + std::to_string(width) +
          " is odd, so each row shares a byte with the next: a library that pads rows to whole "
-         "bytes draws it sheared. One more column on the right (bmp4c-grey --even) makes the "
-         "width even.";
+         "bytes draws it sheared. bmp4c --pad-rows starts every row on a new byte; or one more "
+         "column on the right (bmp4c-grey --even) makes the width even.";
 }
 
 } // namespace bmp4cshared

@@ -15,7 +15,7 @@ namespace bmp4cshared {
 void say(std::string_view program, const std::string &file, const std::string &what);
 
 // What a bitmap or header of odd width means for a library that pads
-// rows, after "PROGRAM: FILE: ".
-std::string oddwidthnote(std::int64_t width);
+// rows, after "PROGRAM: FILE: ", by its width macro (WIDTH, LOGO_WIDTH).
+std::string oddwidthnote(const std::string &macro, std::int64_t width);
 
 } // namespace bmp4cshared

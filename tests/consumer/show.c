@@ -1,7 +1,8 @@
 // Images in one program: each array of the default form is renamed while
 // its file is included, and the first image's size is kept in names of its
 // own before the next defines WIDTH and HEIGHT again; a named one needs
-// none of that. Prints the first two images' sizes and every image's bytes.
+// none of that. Prints the first two images' sizes, every image's bytes and
+// the GIF's delays.
 #include <stdio.h>
 
 #define bitmap logo
@@ -34,6 +35,7 @@ const int logowidth = WIDTH, logoheight = HEIGHT;
 #include "icon.h"
 #undef bitmap
 #include "walk.h" // a GIF's frames, named walk: no renaming
+#include "padded/icon.h" // every row from a new byte
 
 static void print(const char *name, const char *bytes, size_t n) {
   printf("; %s:", name);
@@ -44,8 +46,12 @@ static void print(const char *name, const char *bytes, size_t n) {
 int main(void) {
   printf("%d %d, %d %d", logowidth, logoheight, WIDTH, HEIGHT);
   PRINT(logo), PRINT(icon), PRINT(darklogo), PRINT(small), PRINT(large), PRINT(badge);
+  print("paddedicon", (const char *)paddedicon, sizeof paddedicon);
   printf("; walk, %d frames:", WALK_TILES);
   for (int frame = 0; frame < WALK_TILES; ++frame)
     for (size_t i = 0; i < sizeof walk[frame]; ++i) printf(" %02x", walk[frame][i]);
+  printf(", shown for");
+  for (int frame = 0; frame < WALK_TILES; ++frame) printf(" %u", walk_delays[frame]);
+  printf(" ms");
   return 0;
 }
