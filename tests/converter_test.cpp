@@ -24,6 +24,8 @@ const std::string jpegstart = "\xff\xd8\xff\xe0\0\x10JFIF"s, gifstart = "GIF89a\
                   binary = "data\0more\n"s;
 const std::string refused = ": remove it, or name another file\n",
                   quietusage = "Try 'bmp4c --help'\n", nameusage = "bmp4c: --name takes no \"";
+// A 6 x 3 sheet whose pixels are 0 to 5, 6 to b and c to 1 in its rows from the top.
+const std::string sheet = bitmap(6, 3, "\xcd\xef\x01\0\x67\x89\xab\0\x01\x23\x45\0"s);
 // bmp4c's usage error for a name it does not take, and why.
 std::string refusal(const std::string &name, const std::string &why) {
   return nameusage + name + "\": " + why + "\n" + quietusage;
@@ -216,6 +218,58 @@ const Case cases[] = {
      "sheet[SHEET_TILES][5] BMP4C_FLASH = "
      "{\n{\n0xef,0x9d,0x78,0x23,0xf1,\n},\n{\n0xbc,0x6a,0x45,0xf0,0xfe,\n},\n};\n#endif\n",
      "(none)", "--low-first --name sheet --tile=3x3 in.bmp out.h"},
+    {"--pad-rows on 5 x 3: every row from a new byte, an odd row's last ending in the digit 0",
+     fivebythree, "", "", 0, header(5, 3, "0xfe,0xdc,0xb0,0xa9,0x87,0x60,0x54,0x32,\n0x10,"),
+     "(none)", "--pad-rows in.bmp out.h"},
+    {"--pad-rows --low-first: the padding digit 0 in the high half", fivebythree, "", "", 0,
+     header(5, 3, "0xef,0xcd,0x0b,0x9a,0x78,0x06,0x45,0x23,\n0x01,"), "(none)",
+     "--low-first --pad-rows in.bmp out.h"},
+    {"--tile 3x3 --pad-rows on 6 x 3: each tile's rows padded, 6 items a tile", sheet, "", "", 0,
+     "#define WIDTH 3\n#define HEIGHT 3\n#define TILES 2\nchar bitmap[TILES][6] = {\n{\n0xfe,0xd0,"
+     "0x98,0x70,0x32,0x10,\n},\n{\n0xcb,0xa0,0x65,0x40,0x0f,0xe0,\n},\n};\n",
+     "(none)", "--tile 3x3 --pad-rows in.bmp out.h"},
+    {"--pad-rows on an even width: the same bytes as without",
+     bitmap(4, 2, "\x45\x67\0\0\x01\x23\0\0"s), "", "", 0, header(4, 2, "0xfe,0xdc,0xba,0x98,"),
+     "(none)", "--pad-rows in.bmp out.h"},
+    {"--micropython: WIDTH, HEIGHT and DATA, rows padded as framebuf.GS4_HMSB reads them",
+     fivebythree, "", "", 0,
+     "# bmp4c: 16 greys, two pixels a byte, the first in the high half,\n# each row from a new "
+     "byte: framebuf.GS4_HMSB\nWIDTH = 5\nHEIGHT = 3\nDATA = (\n    "
+     "b'\\xfe\\xdc\\xb0\\xa9\\x87\\x60\\x54\\x32\\x10'\n)\n",
+     "(none)", "--micropython in.bmp out.h"},
+    {"--micropython, tiled with delays: TILES, DATA the tiles one after another, DELAYS a tuple",
+     sheet, "", "", 0,
+     "# bmp4c: 16 greys, two pixels a byte, the first in the high half,\n# each row from a new "
+     "byte: framebuf.GS4_HMSB\nWIDTH = 3\nHEIGHT = 3\nTILES = 2\nDATA = (\n    "
+     "b'\\xfe\\xd0\\x98\\x70\\x32\\x10\\xcb\\xa0\\x65\\x40\\x0f\\xe0'\n)\nDELAYS = (100, 150)\n",
+     "(none)", "--micropython --tile 3x3 --delays 100,150 in.bmp out.h"},
+    {"--raw: the header's items' bytes alone", fivebythree, "", "", 0,
+     "\xfe\xdc\xba\x98\x76\x54\x32\x1f"s, "(none)", "--raw in.bmp out.h"},
+    {"--delays, named: an array of the tiles' times beside the image, in flash", sheet, "", "", 0,
+     "#ifndef BMP4C_IMAGE_walk\n#define BMP4C_IMAGE_walk\n#ifdef WALK_WIDTH\n#error "
+     "\"WALK_WIDTH is defined already: two images whose names differ only in case give the same "
+     "macros\"\n#endif\n#define WALK_WIDTH 3\n#define WALK_HEIGHT 3\n#define WALK_TILES 2\n#ifndef "
+     "BMP4C_FLASH\n#define BMP4C_FLASH\n#endif\nstatic const unsigned char walk[WALK_TILES][5] "
+     "BMP4C_FLASH = {\n{\n0xfe,0xd9,0x87,0x32,0x1f,\n},\n{\n0xcb,0xa6,0x54,0x0f,0xef,\n},\n};\n"
+     "static const unsigned short walk_delays[WALK_TILES] BMP4C_FLASH = {100,150};\n#endif\n",
+     "(none)", "--name walk --tile 3x3 --delays 100,150 in.bmp out.h"},
+    {"a delay for each tile or none: refused, nothing written", sheet, "",
+     "bmp4c: in.bmp: Not a delay for each tile: 1 delay for 2 tiles\n", 1, old, old,
+     "--tile 3x3 --delays 100 in.bmp out.h"},
+    {"--delays without tiles", fivebythree, "",
+     "bmp4c: --delays gives each tile's time: it needs --tile, and a header or module to hold "
+     "them\n" +
+         quietusage,
+     2, old, old, "--delays 100 in.bmp out.h"},
+    {"a delay past 65535", sheet, "",
+     "bmp4c: --delays takes whole numbers from 0 to 65535, comma-separated, not \"1,70000\"\n" +
+         quietusage,
+     2, old, old, "--tile 3x3 --delays 1,70000 in.bmp out.h"},
+    {"a module's names are its own: --name refused", fivebythree, "",
+     "bmp4c: --name is for C: a module's names are its own (logo.WIDTH), and the bytes alone have "
+     "none\n" +
+         quietusage,
+     2, old, old, "--micropython --name logo in.bmp out.h"},
     {"--low-first, odd width: every item's digits swapped, the padding f too", fivebythree, "", "",
      0,
      "#define WIDTH 5\n#define HEIGHT 3\nchar bitmap[] = "
@@ -276,8 +330,9 @@ const Case cases[] = {
      "bmp4c: give at most two names: the bitmap, then the text\nTry 'bmp4c --help'\n", 2, old, old,
      "--low-first in.bmp out.h more.h"},
     {"--help: the usage, and no dialogue", "", "",
-     "usage: bmp4c\n       bmp4c [--name NAME] [--tile WxH] [--low-first] [BITMAP [TEXT]]\n", 0,
-     "(none)", "(none)", "--help"},
+     "usage: bmp4c\n       bmp4c [--name NAME] [--tile WxH [--delays MS,...]] [--low-first] "
+     "[--pad-rows]\n",
+     0, "(none)", "(none)", "--help"},
     {"--version", "", "", "bmp4c 1.0\n", 0, "(none)", "(none)", "--version"},
 };
 

@@ -203,21 +203,24 @@ const Greying greyings[] = {
      "4,2' \\) \\( -size 16x12 xc:none -fill lime -draw 'circle 8,6 8,2' \\) \\( -size 16x12 "
      "xc:none -fill blue -draw 'circle 12,6 12,2' \\) sprite.gif",
      "sprite.gif", "--frames sprite.gif in.bmp", 0,
-     "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 100 100 100 ms: bmp4c --tile 16x12 --delays 100,100,100\n",
+     "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 100 100 100 ms: bmp4c --tile 16x12 "
+     "--delays 100,100,100\n",
      "[0-9a-f]{576}", false, true},
     {"--frames: an overlay GIF, small frames at offsets on an opaque first, kept; the delays as "
      "set",
      "$ convert -dispose None -delay 20 -size 16x12 xc:gray50 -delay 5 -page +2+2 -size 4x4 "
      "xc:white -delay 35 -page +8+5 -size 5x3 xc:black overlay.gif",
      "overlay.gif", "--frames overlay.gif in.bmp", 0,
-     "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 200 50 350 ms: bmp4c --tile 16x12 --delays 200,50,350\n",
+     "bmp4c-grey: in.bmp: 3 frames of 16 x 12, shown for 200 50 350 ms: bmp4c --tile 16x12 "
+     "--delays 200,50,350\n",
      "[0-9a-f]{576}", false, true},
     {"--frames: a frame disposed to the background after one kept clears its whole rectangle, as "
      "browsers do, and no pixel beside it",
      "$ convert -delay 30 -dispose None -size 16x12 xc:red -dispose Background -page +3+3 -size "
      "6x5 xc:white -dispose None -page +1+1 -size 4x4 xc:gray40 mixed.gif",
      "mixed.gif", "--fit 8x6 --frames mixed.gif in.bmp", 0,
-     "bmp4c-grey: in.bmp: 3 frames of 8 x 6, shown for 300 300 300 ms: bmp4c --tile 8x6 --delays 300,300,300\n",
+     "bmp4c-grey: in.bmp: 3 frames of 8 x 6, shown for 300 300 300 ms: bmp4c --tile 8x6 --delays "
+     "300,300,300\n",
      "[0-9a-f]{144}", false, true},
     {"--frames of a still picture: one frame", colours, "in.ppm", "--panel srgb --frames in.ppm", 0,
      "bmp4c-grey: in.bmp: 1 frame of 4 x 1, shown for 0 ms: bmp4c --tile 4x1 --delays 0\n", "7d4f"},
@@ -233,7 +236,8 @@ const Greying greyings[] = {
      "$ convert -dispose None -delay 20 -size 16x12 xc:gray50 -delay 5 -page +12+8 -size 8x8 "
      "xc:white outside.gif",
      "outside.gif", "--frames outside.gif in.bmp", 0,
-     "bmp4c-grey: in.bmp: 2 frames of 16 x 12, shown for 200 50 ms: bmp4c --tile 16x12 --delays 200,50\n",
+     "bmp4c-grey: in.bmp: 2 frames of 16 x 12, shown for 200 50 ms: bmp4c --tile 16x12 --delays "
+     "200,50\n",
      "[0-9a-f]{384}", false, true},
     {"the same GIF as a still: its first frame",
      "$ convert -dispose None -delay 20 -size 16x12 xc:gray50 -delay 5 -page +12+8 -size 8x8 "

@@ -37,6 +37,18 @@ const Drawing drawings[] = {
            "column on the right (bmp4c-grey --even) makes the width even.\n",
      "fedcb\na9876\n54321\n"},
     {"1x1", header(1, 1, "0x3f,"), "--panel srgb in.h", 0, odd + "1 is odd", "3\n"},
+    {"5x3 with rows padded (bmp4c --pad-rows), told by its count of items: the same picture, "
+     "and no note",
+     header(5, 3, "0xfe,0xdc,0xb0,0xa9,0x87,0x60,0x54,0x32,0x10,"), "--panel srgb in.h", 0, "",
+     "fedcb\na9876\n54321\n"},
+    {"padded tiles of 3 x 3",
+     "#define WIDTH 3\n#define HEIGHT 3\n#define TILES 2\n{{0xfe,0xd0,0x98,"
+     "0x70,0x32,0x10},{0xcb,0xa0,0x65,0x40,0x0f,0xe0}};",
+     "--panel srgb in.h", 0, "", "fed\n987\n321\ncba\n654\n0fe\n"},
+    {"a named header's odd width: the note names its own macro",
+     "#define EPDODD_WIDTH 1\n#define EPDODD_HEIGHT 1\nstatic const unsigned char epdodd[] = "
+     "{0x3f};",
+     "--panel srgb in.h", 0, "bmp4c-preview: in.h: EPDODD_WIDTH 1 is odd", "3\n"},
     {"a top-down bitmap, converted by bmp4c, stands upright",
      bitmap(5, -3, "\x01\x23\x4f\xff\x56\x78\x9f\xff\xab\xcd\xef\xff"s), "--panel srgb in.h", 0,
      odd + "5 is odd", "fedcb\na9876\n54321\n"},
@@ -125,7 +137,8 @@ const Drawing drawings[] = {
      "#define SHEET_WIDTH 3\n#define SHEET_HEIGHT 3\n#define SHEET_TILES 2\nstatic const unsigned "
      "char sheet[SHEET_TILES][5] = "
      "{\n{\n0xfe,0xd9,0x87,0x32,0x1f,\n},\n{\n0xcb,0xa6,0x54,0x0f,0xef,\n},\n};\n",
-     "--panel srgb in.h", 0, odd + "3 is odd", "fed\n987\n321\ncba\n654\n0fe\n"},
+     "--panel srgb in.h", 0, "bmp4c-preview: in.h: SHEET_WIDTH 3 is odd",
+     "fed\n987\n321\ncba\n654\n0fe\n"},
     {"tiles of one item too few",
      "#define WIDTH 1\n#define HEIGHT 1\n#define TILES 3\nchar bitmap[TILES][1] = "
      "{\n{0x3f,},{0x3f,},};\n",

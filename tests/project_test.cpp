@@ -90,8 +90,9 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
             0);
   // And the GIF's frames, named walk, low first, with the delays bmp4c-grey gives; and the icon's
   // rows padded.
-  ASSERT_EQ(folder.run(BMP4C_GREY " --frames --fit 4x2 'my project/walk.gif' w.bmp 2>frames && "
-                       BMP4C_PATH " --name walk --tile 4x2 --low-first --delays "
+  ASSERT_EQ(folder.run(BMP4C_GREY
+                       " --frames --fit 4x2 'my project/walk.gif' w.bmp 2>frames && " BMP4C_PATH
+                       " --name walk --tile 4x2 --low-first --delays "
                        "\"$(sed -n 's/.* --delays //p' frames)\" w.bmp w.h && " BMP4C_PREVIEW
                        " --low-first w.h && " BMP4C_PATH
                        " --pad-rows --name paddedicon 'my project/icon.bmp' p.h"),
@@ -105,9 +106,10 @@ TEST_P(Consumer, ConvertsImagesAsTheyChange) {
     for (std::size_t i = 0; i < digits.size(); i += 2) spaced.append(" ").append(digits, i, 2);
     return spaced;
   };
-  const std::string others = "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge:" +
-                             bytes("b.h") + "; paddedicon:" + bytes("p.h") + "; walk, 2 frames:" +
-                             bytes("w.h") + ", shown for " + shown[1].str() + " ms";
+  const std::string others =
+      "; icon: 5a; darklogo: fe; small: dc; large: 5a; badge:" + bytes("b.h") +
+      "; paddedicon:" + bytes("p.h") + "; walk, 2 frames:" + bytes("w.h") + ", shown for " +
+      shown[1].str() + " ms";
   const std::string made = "build/bmp4c/logo.h, preview ";
   EXPECT_EQ(rebuild(folder, consumer, logo),
             "built, converted, " + made + "2 wide: 2 1, 1 2; logo: ed" + others);

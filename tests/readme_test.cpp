@@ -41,7 +41,9 @@ const std::string pipes =
     "&& bmp4c - d.h <five.bmp && bmp4c five.bmp e.h && cat c.h d.h | cmp - /dev/stdin <<EOF\n$(cat "
     "e.h e.h)\nEOF\nbmp4c-preview - <b.h >a.png && bmp4c-preview b.h - >b.png && bmp4c-preview b.h "
     "&& cmp a.png b.png && cmp a.png b.preview.png && bmp4c-grey --fit 128x64 - <icon.png | cmp - "
-    "icon.bmp && bmp4c five.bmp /dev/stdout | cmp - e.h && bmp4c five.bmp /dev/fd/3 3>&1 | cmp - "
+    "icon.bmp && bmp4c --micropython five.bmp && bmp4c --raw five.bmp && [ -s five.py ] && "
+    "[ -s five.bin ] && bmp4c five.bmp /dev/stdout | cmp - e.h && bmp4c five.bmp /dev/fd/3 3>&1 | "
+    "cmp - "
     "e.h && ln -s /dev/stdout out.png && bmp4c-preview b.h out.png | cmp - b.png && ln -s "
     "/dev/stdout out.bmp && bmp4c-grey --fit 128x64 icon.png out.bmp | cmp - icon.bmp && script "
     "-qec 'bmp4c-grey icon.png -' /dev/null; echo \"status $?\"";
@@ -56,6 +58,14 @@ const std::string names =
     "-Werror all.c -o all || exit 1; done && avr-gcc -mmcu=atmega328p -Wall -Wextra -Wpedantic "
     "-Werror -include avr/pgmspace.h -DBMP4C_FLASH=PROGMEM -c all.c && bmp4c --name LOGO five.bmp "
     "LOGO.h && printf '#include \"logo.h\"\n#include \"LOGO.h\"\n' >clash.c && ! gcc -c clash.c";
+// A GIF's delays in flash beside the image: in C and C++, and for AVR in program memory.
+const std::string delays =
+    "bmp4c --name walk --tile 5x3 --delays 150 five.bmp walk.h && printf '#include "
+    "\"walk.h\"\\nint "
+    "main(void) { return walk_delays[0] != 150 || walk[0][0] != 0xfe; }\\n' >d.c && for cc in gcc "
+    "'g++ -x c++'; do $cc -Wall -Wextra -Werror d.c -o d && ./d || exit 1; done && avr-gcc "
+    "-mmcu=atmega328p -Wall -Wextra -Werror -include avr/pgmspace.h -DBMP4C_FLASH=PROGMEM -c d.c "
+    "&& avr-objdump -t d.o";
 const Example examples[] = {
     {"example", "", {}, "echo four.bmp four.h | bmp4c >/dev/null && cmp four.h example.h"},
     {"sample",
@@ -108,7 +118,9 @@ const Example examples[] = {
      "convert g++",
      {},
      "convert -delay 10 -size 128x128 xc:white -delay 20 xc:black walk.gif && bmp4c-grey --frames "
-     "--fit 128x128 walk.gif && bmp4c --name walk --tile 128x128 walk.bmp >/dev/null && echo '" +
+     "--fit 128x128 walk.gif 2>frames && cat frames && bmp4c --name walk $(sed -n 's/.*: bmp4c "
+     "//p' "
+     "frames) walk.bmp && echo '" +
          display +
          "' >display.h && g++ -Wall -Wextra -Werror -c animation.cpp && nm -C animation.o",
      "^bmp4c-grey: walk.bmp: 2 frames of 128 x 128, shown for 100 200 ms: bmp4c --tile "
@@ -140,6 +152,7 @@ const Example examples[] = {
      {},
      pipes,
      "bmp4c-grey: -: cannot be written: standard output is a terminal[^]*status 1\n$"},
+    {"delays", "gcc g++ avr-gcc", {}, delays, "progmem\\.data.*walk_delays"},
     {"names",
      "gcc clang g++ avr-gcc",
      {},
