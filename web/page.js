@@ -85,7 +85,7 @@ const stored = 'bmp4c.options';
 const defaults = {
   display: 'light', panel: 'linear', table: '', dither: false, fit: true,
   fitwidth: '128', fitheight: '64', even: false, frames: false, name: '', tile: '',
-  lowfirst: false, scale: '4',
+  lowfirst: false, padrows: false, scale: '4',
 };
 const fields = Object.keys(defaults);
 
@@ -137,6 +137,7 @@ function options() {
     name: $('name').value.trim(),
     tile: $('tile').value.trim(),
     lowfirst: $('lowfirst').checked,
+    padrows: $('padrows').checked,
     scale: $('scale').value,
   };
 }
@@ -159,11 +160,16 @@ function greyarguments(how) {
   ];
 }
 
-// bmp4c's options; a GIF's frames are tiles of the size bmp4c-grey says.
-const convertarguments = (how, tile) => [
-  ...(how.name ? ['--name', how.name] : []),
+// bmp4c's options; a GIF's frames are tiles of the size bmp4c-grey says,
+// shown for the delays it says. A module's names are its own, and the
+// bytes alone have none and no delays.
+const convertarguments = (how, tile, delays, form = '') => [
+  ...(form ? [form] : []),
+  ...(how.name && !form ? ['--name', how.name] : []),
   ...(tile ? ['--tile', tile] : []),
+  ...(tile && delays && form !== '--raw' ? ['--delays', delays] : []),
   ...(how.lowfirst ? ['--low-first'] : []),
+  ...(how.padrows && form !== '--micropython' ? ['--pad-rows'] : []),
 ];
 
 const previewarguments = (how) => [
@@ -184,6 +190,7 @@ async function convertpicture(picture, how) {
   let bitmap = picture.name;
   let bitmapbytes = picture.bytes;
   let tile = how.tile;
+  let delays = '';
   let greynote = '';
   const commands = [];
   const command = (program, args) => commands.push([program, ...args].map(shellword).join(' '));
@@ -196,13 +203,21 @@ async function convertpicture(picture, how) {
     command('bmp4c-grey', args);
     // Its notes (a GIF's frames, an odd width) are said on standard error.
     greynote = grey.err.trim();
-    if (how.frames && !tile) tile = (greynote.match(/--tile (\d+x\d+)$/m) || [])[1];
+    if (how.frames && !tile) tile = (greynote.match(/--tile (\d+x\d+)/) || [])[1];
+    if (how.frames) delays = (greynote.match(/--delays ([\d,]+)/) || [])[1] || '';
   }
   const header = stem + '.h';
-  const convertargs = named(convertarguments(how, tile), [bitmap, header]);
+  const convertargs = named(convertarguments(how, tile, delays), [bitmap, header]);
   const bmp4c = await run(Bmp4c, convertargs, { [bitmap]: bitmapbytes }, [header]);
   if (bmp4c.status !== 0) return { message: firstline(bmp4c.err) };
   command('bmp4c', convertargs);
+  // The same image as a MicroPython module and as the bytes alone.
+  const others = {};
+  for (const [form, file] of [['--micropython', stem + '.py'], ['--raw', stem + '.bin']]) {
+    const args = named(convertarguments(how, tile, delays, form), [bitmap, file]);
+    others[form] = { file, bytes: (await run(Bmp4c, args, { [bitmap]: bitmapbytes }, [file])).files[file] };
+    command('bmp4c', args);
+  }
   const png = stem + '.preview.png';
   const previewargs = named(previewarguments(how), [header]);
   const preview = await run(Bmp4cPreview, previewargs, { [header]: bmp4c.files[header] }, [png]);
@@ -214,6 +229,10 @@ async function convertpicture(picture, how) {
     headerbytes: bmp4c.files[header],
     png,
     pngbytes: preview.files[png],
+    module: others['--micropython'].file,
+    modulebytes: others['--micropython'].bytes,
+    raw: others['--raw'].file,
+    rawbytes: others['--raw'].bytes,
     // bmp4c-grey has said an odd width already, where it ran.
     note: greynote || preview.err.trim(),
     message: preview.status !== 0 ? firstline(preview.err) : '',
@@ -252,6 +271,8 @@ function showresult(result) {
     showbytes('header', $('downloadheader'), null);
     showbytes('bitmap', $('downloadbitmap'), null);
     showbytes('png', $('downloadpreview'), null);
+    showbytes('module', $('downloadmodule'), null);
+    showbytes('raw', $('downloadraw'), null);
     return;
   }
   $('header').value = new TextDecoder().decode(result.headerbytes);
@@ -259,6 +280,8 @@ function showresult(result) {
   offer('header', $('downloadheader'), result.header, result.headerbytes, 'text/plain');
   offer('bitmap', $('downloadbitmap'), result.bitmap, result.bitmapbytes, 'image/bmp');
   offer('png', $('downloadpreview'), result.png, result.pngbytes, 'image/png');
+  offer('module', $('downloadmodule'), result.module, result.modulebytes, 'text/x-python');
+  offer('raw', $('downloadraw'), result.raw, result.rawbytes, 'application/octet-stream');
   $('commands').textContent = result.commands;
 }
 

@@ -79,7 +79,7 @@ function png(width, height) {
 
 // The options a case gives, in full (the page remembers the last ones); the
 // panel is the display's default unless given.
-const options = (how) => ({ ink: false, panel: how.ink ? 'srgb' : 'linear', table: '', dither: false, fit: '', even: false, frames: false, name: '', tile: '', lowfirst: false, scale: '4', ...how });
+const options = (how) => ({ ink: false, panel: how.ink ? 'srgb' : 'linear', table: '', dither: false, fit: '', even: false, frames: false, name: '', tile: '', lowfirst: false, padrows: false, scale: '4', ...how });
 
 // What the programs make on the command line, in a folder of their own. The
 // panel is given where it is not the programs' default for the display.
@@ -93,6 +93,7 @@ function native(name, bytes, given) {
   const panel = light === (how.ink ? 'srgb' : 'linear') ? [] : ['--panel', light];
   let bitmapname = name;
   let tile = how.tile;
+  let delays = [];
   if (how.grey) {
     bitmapname = `${stem}.bmp`;
     const args = [...(how.ink ? ['--ink'] : []), ...(how.dither ? ['--dither'] : [])];
@@ -102,13 +103,17 @@ function native(name, bytes, given) {
     const grey = run('bmp4c-grey', [...args, ...panel, name, bitmapname]);
     if (grey.status !== 0) return { message: grey.stderr.split('\n')[0] };
     if (how.frames && !tile) tile = grey.stderr.match(/--tile (\S+)/)[1];
+    if (how.frames) delays = ['--delays', grey.stderr.match(/--delays (\S+)/)[1]];
   }
-  const forms = [...(how.name ? ['--name', how.name] : []), ...(tile ? ['--tile', tile] : []), ...(how.lowfirst ? ['--low-first'] : [])];
-  const bmp4c = run('bmp4c', [...forms, bitmapname, `${stem}.h`]);
+  const shape = [...(tile ? ['--tile', tile] : []), ...(how.lowfirst ? ['--low-first'] : [])];
+  const padded = how.padrows ? ['--pad-rows'] : [];
+  const bmp4c = run('bmp4c', [...(how.name ? ['--name', how.name] : []), ...shape, ...delays, ...padded, bitmapname, `${stem}.h`]);
   if (bmp4c.status !== 0) return { message: bmp4c.stderr.split('\n')[0] };
+  run('bmp4c', ['--micropython', ...shape, ...delays, bitmapname, `${stem}.py`]);
+  run('bmp4c', ['--raw', ...shape, ...padded, bitmapname, `${stem}.bin`]);
   run('bmp4c-preview', [...(how.ink ? ['--ink'] : []), '--scale', how.scale, ...panel, ...(how.lowfirst ? ['--low-first'] : []), `${stem}.h`]);
   const read = (file) => fs.readFileSync(path.join(folder, file));
-  return { bitmap: read(bitmapname), header: read(`${stem}.h`), png: read(`${stem}.preview.png`) };
+  return { bitmap: read(bitmapname), header: read(`${stem}.h`), png: read(`${stem}.preview.png`), module: read(`${stem}.py`), raw: read(`${stem}.bin`) };
 }
 
 // The command lines the page shows, run by a shell in a folder that holds the picture alone: the
@@ -172,7 +177,7 @@ async function setoptions(given, on = page) {
   await on.selectOption('#panel', how.panel);
   if (how.panel === 'table') await on.fill('#table', how.table);
   const [width, height] = (how.fit || '128x64').split('x');
-  for (const [id, value] of [['dither', how.dither], ['fit', Boolean(how.fit)], ['fitwidth', width], ['fitheight', height], ['even', how.even], ['frames', how.frames], ['name', how.name], ['tile', how.tile], ['lowfirst', how.lowfirst], ['scale', how.scale]]) {
+  for (const [id, value] of [['dither', how.dither], ['fit', Boolean(how.fit)], ['fitwidth', width], ['fitheight', height], ['even', how.even], ['frames', how.frames], ['name', how.name], ['tile', how.tile], ['lowfirst', how.lowfirst], ['padrows', how.padrows], ['scale', how.scale]]) {
     await setcontrol(on, id, value);
   }
   await on.press('#scale', 'Tab');
@@ -211,6 +216,8 @@ async function choose(name, bytes, how, on = page) {
     header: await download('#downloadheader', on),
     bitmap: await download('#downloadbitmap', on),
     png: await download('#downloadpreview', on),
+    module: await download('#downloadmodule', on),
+    raw: await download('#downloadraw', on),
     commands: await on.textContent('#commands'),
   };
 }
@@ -258,6 +265,7 @@ const cases = [
   { proves: 'not a picture: bmp4c-grey\'s message', name: 'notes.png', bytes: Buffer.from('no picture\n'), how: { grey: true } },
   { proves: 'over the limit: refused from its header', name: 'huge.pgm', bytes: Buffer.from('P5\n8193 8192\n255\n'), how: { grey: true } },
   { proves: 'a name of its own, low first', name: 'five.bmp', bytes: fivebythree, how: { name: 'five', lowfirst: true } },
+  { proves: 'rows padded, an odd width: the header, module and bytes each start a row on a new byte', name: 'five.bmp', bytes: fivebythree, how: { padrows: true } },
   { proves: 'a sheet in tiles, named', name: 'sheet.png', bytes: png(40, 20), how: { grey: true, fit: '32x16', name: 'sheet', tile: '8x8' } },
   { proves: 'a GIF\'s frames, fitted and dithered, in tiles of the size bmp4c-grey says', name: 'walk.gif', bytes: fs.readFileSync(path.join(source, 'tests/consumer/walk.gif')), how: { grey: true, frames: true, dither: true, fit: '8x4', name: 'walk' } },
   { proves: 'a bad name: bmp4c\'s usage error', name: 'named.bmp', bytes: fivebythree, how: { name: '9lives' } },
@@ -275,10 +283,12 @@ test('every result is what the command line makes, and what the command lines sh
     const stem = c.name.replace(/\.[^.]*$/, '');
     assert.deepEqual([got.header.name, got.bitmap.name, got.png.name], [`${stem}.h`, c.how.grey ? `${stem}.bmp` : c.name, `${stem}.preview.png`], c.proves);
     assert.deepEqual([got.header.bytes, got.bitmap.bytes, got.png.bytes], [want.header, want.bitmap, want.png], c.proves);
+    assert.deepEqual([got.module.name, got.raw.name], [`${stem}.py`, `${stem}.bin`], c.proves);
+    assert.deepEqual([got.module.bytes, got.raw.bytes], [want.module, want.raw], `${c.proves}: the module and the bytes`);
     assert.ok(await samepixels('#preview', want.png), `${c.proves}: the preview`);
     assert.equal(await page.$eval('#previewfigure', (f) => f.classList.contains('framed')), Boolean(c.how.ink), `${c.proves}: framed for ink`);
     const made = shown(c.name, c.bytes, got.commands);
-    assert.deepEqual([made(`${stem}.h`), made(got.bitmap.name), made(`${stem}.preview.png`)], [want.header, want.bitmap, want.png], `${c.proves}: ${got.commands}`);
+    assert.deepEqual([made(`${stem}.h`), made(got.bitmap.name), made(`${stem}.preview.png`), made(`${stem}.py`), made(`${stem}.bin`)], [want.header, want.bitmap, want.png, want.module, want.raw], `${c.proves}: ${got.commands}`);
   }
 });
 
@@ -293,17 +303,17 @@ test('a 640 x 480 picture on a first visit gives the display\'s 128 x 64', async
 });
 
 test('the options are remembered across a reload, and reset', async () => {
-  const kept = { ink: true, panel: 'table', table: adafruit, dither: true, fit: '96x48', even: true, frames: true, name: 'logo', tile: '16x16', lowfirst: true, scale: '2' };
+  const kept = { ink: true, panel: 'table', table: adafruit, dither: true, fit: '96x48', even: true, frames: true, name: 'logo', tile: '16x16', lowfirst: true, padrows: true, scale: '2' };
   await setoptions(kept);
-  const read = () => page.evaluate(() => ['display', 'panel', 'table', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames', 'name', 'tile', 'lowfirst', 'scale'].map((id) => {
+  const read = () => page.evaluate(() => ['display', 'panel', 'table', 'dither', 'fit', 'fitwidth', 'fitheight', 'even', 'frames', 'name', 'tile', 'lowfirst', 'padrows', 'scale'].map((id) => {
     const element = document.getElementById(id);
     return element.type === 'checkbox' ? element.checked : element.value;
   }));
   await page.reload();
-  assert.deepEqual(await read(), ['ink', 'table', adafruit, true, true, '96', '48', true, true, 'logo', '16x16', true, '2']);
+  assert.deepEqual(await read(), ['ink', 'table', adafruit, true, true, '96', '48', true, true, 'logo', '16x16', true, true, '2']);
   await page.click('#reset');
   await page.reload();
-  assert.deepEqual(await read(), ['light', 'linear', '', false, true, '128', '64', false, false, '', '', false, '4']);
+  assert.deepEqual(await read(), ['light', 'linear', '', false, true, '128', '64', false, false, '', '', false, false, '4']);
 });
 
 test('the preview is shown at its scale in device pixels, and a bad scale keeps the last result', async () => {
