@@ -143,9 +143,10 @@ const Example examples[] = {
     {"makeoptions",
      "make cc",
      {},
-     "printf 'P5 96 64 255\\n' >logo.png && head -c 6144 /dev/zero >>logo.png && rm logo.bmp && "
-     "make >/dev/null && grep '#define LOGO_WIDTH' logo.h && sed -i 's/^FIT = .*/FIT = 48x32/' "
-     "Makefile && make >/dev/null && grep '#define LOGO_WIDTH' logo.h",
+     "printf 'P5 96 64 255\\n' >logo.png && dd if=/dev/zero bs=6144 count=1 2>/dev/null >>logo.png "
+     "&& rm logo.bmp && make >/dev/null && grep '#define LOGO_WIDTH' logo.h && sed "
+     "'s/^FIT = .*/FIT = 48x32/' Makefile >M && mv M Makefile && make >/dev/null && grep '#define "
+     "LOGO_WIDTH' logo.h",
      "^#define LOGO_WIDTH 128\n#define LOGO_WIDTH 48\n$"},
     {"pipes",
      "convert script",

@@ -200,7 +200,8 @@ const Twin twins[] = {
      "bmp4c-grey --dither --fit=40x20 --panel 0,1,2,3,4,5,6,7,8,16,24,32,47,56,63 photo.jpg && "
      "bmp4c photo.bmp photo.h && bmp4c-preview --panel=0,1,2,3,4,5,6,7,8,16,24,32,47,56,63 photo.h",
      "photo.bmp photo.h photo.preview.png", 0},
-    {"a picture cut short", "head -c 1500 photo.jpg >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp", 1},
+    {"a picture cut short",
+     "dd if=photo.jpg bs=1500 count=1 2>/dev/null >cut.jpg && bmp4c-grey cut.jpg", "cut.bmp", 1},
     {"names in three scripts, the bitmaps by their default names, beside the pictures",
      "bmp4c-grey '{Grüße/rosé.png}' && bmp4c-grey 日本.png && bmp4c Ελληνικά.bmp 日本.h && "
      "bmp4c-preview 日本.h",
