@@ -9,6 +9,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { bitmap } from './bitmap.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const port = path.join(here, 'node_modules/@micropython/micropython-webassembly-pyscript/micropython.mjs');
@@ -19,31 +20,22 @@ if (!fs.existsSync(port) || !programs) {
 }
 const { loadMicroPython } = await import(pathToFileURL(port).href);
 
-// A 4-bit bitmap of pixels in reading order, stored bottom row first, rows padded to 4 bytes.
-function bitmap(width, height, pixels) {
+// The stored rows of pixels in reading order: bottom row first, padded to 4 bytes.
+function stored(width, height, pixels) {
   const rowsize = Math.ceil(width / 8) * 4;
   const data = Buffer.alloc(rowsize * height);
   pixels.forEach((v, n) => {
     const x = n % width, y = Math.floor(n / width);
     data[(height - 1 - y) * rowsize + (x >> 1)] |= x % 2 ? v : v << 4;
   });
-  const header = Buffer.alloc(118);
-  header.write('BM');
-  header.writeUInt32LE(118 + data.length, 2);
-  header.writeUInt32LE(118, 10);
-  header.writeUInt32LE(40, 14);
-  header.writeInt32LE(width, 18);
-  header.writeInt32LE(height, 22);
-  header.writeUInt16LE(1, 26);
-  header.writeUInt16LE(4, 28);
-  return Buffer.concat([header, data]);
+  return data;
 }
 
 // The module bmp4c writes of random pixels, with its options.
 function module(width, height, options) {
   const pixels = Array.from({ length: width * height }, (_, n) => (n * 7 + (n >> 3) * 5) % 16);
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'bmp4c-mp-'));
-  fs.writeFileSync(path.join(folder, 'in.bmp'), bitmap(width, height, pixels));
+  fs.writeFileSync(path.join(folder, 'in.bmp'), bitmap(width, height, stored(width, height, pixels)));
   const run = spawnSync(path.join(programs, 'bmp4c'), [...options, 'in.bmp', 'out.py'], { cwd: folder, encoding: 'latin1' });
   assert.equal(run.status, 0, run.stderr);
   return { pixels, text: fs.readFileSync(path.join(folder, 'out.py'), 'latin1') };

@@ -14,6 +14,7 @@ import path from 'node:path';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import zlib from 'node:zlib';
+import { bitmap } from './bitmap.mjs';
 
 const { BMP4C_PAGE: pagefile, BMP4C_PROGRAMS: programs, BMP4C_SOURCE: source } = process.env;
 const chromiumpath = '/usr/bin/chromium';
@@ -36,21 +37,6 @@ for (const [what, there] of [
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'bmp4c-page-'));
 const picture = (name) => path.join(source, 'tests/pictures', name);
-
-// A 4-bit bitmap of the given rows as stored, as the converter's tests make them.
-function bitmap(width, height, stored) {
-  const file = Buffer.alloc(118 + stored.length);
-  file.write('BM');
-  file.writeUInt32LE(file.length, 2);
-  file.writeUInt32LE(118, 10);
-  file.writeUInt32LE(40, 14);
-  file.writeInt32LE(width, 18);
-  file.writeInt32LE(height, 22);
-  file.writeUInt16LE(1, 26);
-  file.writeUInt16LE(4, 28);
-  Buffer.from(stored).copy(file, 118);
-  return file;
-}
 
 // An RGB PNG of a colour wash with a transparent band, made with Node's zlib.
 function png(width, height) {
