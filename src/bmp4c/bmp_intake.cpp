@@ -99,11 +99,13 @@ std::int32_t storedrowsize(std::int32_t pixels) {
 
 // Reads into bmpdata up to position stop; false once the input has ended.
 bool capturerun(std::int32_t stop) {
-  // Locals: a store through a byte pointer could alias the shared counters.
+  // Locals: a store through a byte pointer could alias the shared counters
+  // and the pointer to the input.
   std::uint8_t *const data = bmpdata;
+  std::streambuf *const source = binarysource;
   std::int32_t position = count;
   int c = 0;
-  while (position < stop && (c = binarysource->sbumpc()) != endofinput) {
+  while (position < stop && (c = source->sbumpc()) != endofinput) {
     data[position++] = static_cast<std::uint8_t>(c);
   }
   filecounter += position - count;
