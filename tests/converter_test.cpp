@@ -218,6 +218,10 @@ const Case cases[] = {
      "sheet[SHEET_TILES][5] BMP4C_FLASH = "
      "{\n{\n0xef,0x9d,0x78,0x23,0xf1,\n},\n{\n0xbc,0x6a,0x45,0xf0,0xfe,\n},\n};\n#endif\n",
      "(none)", "--low-first --name sheet --tile=3x3 in.bmp out.h"},
+    {"--tile 5x1: each row a tile, its odd last pixel paired with f", fivebythree, "", "", 0,
+     "#define WIDTH 5\n#define HEIGHT 1\n#define TILES 3\nchar bitmap[TILES][3] = {\n{\n0xfe,0xdc,"
+     "0xbf,\n},\n{\n0xa9,0x87,0x6f,\n},\n{\n0x54,0x32,0x1f,\n},\n};\n",
+     "(none)", "--tile 5x1 in.bmp out.h"},
     {"--pad-rows on 5 x 3: every row from a new byte, an odd row's last ending in the digit 0",
      fivebythree, "", "", 0, header(5, 3, "0xfe,0xdc,0xb0,0xa9,0x87,0x60,0x54,0x32,\n0x10,"),
      "(none)", "--pad-rows in.bmp out.h"},
