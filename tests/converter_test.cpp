@@ -247,6 +247,12 @@ const Case cases[] = {
      "byte: framebuf.GS4_HMSB\nWIDTH = 3\nHEIGHT = 3\nTILES = 2\nDATA = (\n    "
      "b'\\xfe\\xd0\\x98\\x70\\x32\\x10\\xcb\\xa0\\x65\\x40\\x0f\\xe0'\n)\nDELAYS = (100, 150)\n",
      "(none)", "--micropython --tile 3x3 --delays 100,150 in.bmp out.h"},
+    {"--micropython: 16 bytes a line, each a bytes literal of its own",
+     bitmap(8, 5, std::string(20, '\0')), "", "", 0,
+     "# bmp4c: 16 greys, two pixels a byte, the first in the high half,\n# each row from a new "
+     "byte: framebuf.GS4_HMSB\nWIDTH = 8\nHEIGHT = 5\nDATA = (\n    b'" +
+         repeated("\\xff", 16) + "'\n    b'" + repeated("\\xff", 4) + "'\n)\n",
+     "(none)", "--micropython in.bmp out.h"},
     {"--raw: the header's items' bytes alone", fivebythree, "", "", 0,
      "\xfe\xdc\xba\x98\x76\x54\x32\x1f"s, "(none)", "--raw in.bmp out.h"},
     {"--delays, named: an array of the tiles' times beside the image, in flash", sheet, "", "", 0,
