@@ -25,6 +25,8 @@ const std::string olderpng = pngstart + pngmark + "an older picture\n",
                   artwork = pngstart + "the artwork\n";
 const std::string fourbytwo = header(4, 2, "0xfe,0xdc,0xba,0x98,"),
                   odd = "bmp4c-preview: in.h: WIDTH ", tryhelp = "\nTry 'bmp4c-preview --help'\n";
+const std::string scaleusage = "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp,
+                  onlyone = "bmp4c-preview: give a header, and at most one PNG" + tryhelp;
 const Drawing drawings[] = {
     {"4x2: digits as greys, 0 black, f white, top row first; in.preview.png by default, beside the "
      "artwork in.png",
@@ -156,16 +158,11 @@ const Drawing drawings[] = {
      header(16, 1, "0x01,0x23,0x45,0x67,0x89,0xab,0xcd,0xef,"),
      "--panel 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,65535 in.h", 0, "",
      "0 0 0 0 0 0 0 0 0 0 1 1 1 1 1 255\n"},
-    {"no header named", fourbytwo, "", 2,
-     "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
-    {"three names", fourbytwo, "in.h in.png more.png", 2,
-     "bmp4c-preview: give a header, and at most one PNG" + tryhelp},
-    {"a scale of 0", fourbytwo, "--scale 0 in.h", 2,
-     "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
-    {"a scale of 65", fourbytwo, "--scale 65 in.h", 2,
-     "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
-    {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2,
-     "bmp4c-preview: --scale takes a whole number from 1 to 64" + tryhelp},
+    {"no header named", fourbytwo, "", 2, onlyone},
+    {"three names", fourbytwo, "in.h in.png more.png", 2, onlyone},
+    {"a scale of 0", fourbytwo, "--scale 0 in.h", 2, scaleusage},
+    {"a scale of 65", fourbytwo, "--scale 65 in.h", 2, scaleusage},
+    {"a scale that is not only a number", fourbytwo, "--scale 2x in.h", 2, scaleusage},
     {"--scale without its number", fourbytwo, "in.h --scale", 2,
      "bmp4c-preview: --scale needs a number" + tryhelp},
     {"an unknown option", fourbytwo, "--big in.h", 2, "bmp4c-preview: no option --big" + tryhelp},
